@@ -1,0 +1,125 @@
+#include "records/line_decoder.h"
+
+#include <simdjson.h>
+
+#include <cstdint>
+#include <string>
+
+#include "records/utf8.h"
+
+namespace quill {
+
+static_assert(kLinePadding >= simdjson::SIMDJSON_PADDING);
+
+namespace {
+
+using simdjson::dom::element;
+
+bool readInt(element value, std::int64_t& out) { return value.get_int64().get(out) == simdjson::SUCCESS; }
+
+bool readText(element value, TextPool& pool, Text& out) {
+    std::string_view s;
+    if (value.get_string().get(s) != simdjson::SUCCESS) return false;
+    out = pool.intern(s);
+    return true;
+}
+
+bool readProcess(element value, TextPool& pool, StatEntry::StatProc& out) {
+    simdjson::dom::object object;
+    if (value.get_object().get(object) != simdjson::SUCCESS) return false;
+    unsigned seen = 0;
+    for (auto field : object) {
+        if (field.key == "process") {
+            if (!readText(field.value, pool, out.process)) return false;
+            seen |= 1;
+        } else if (field.key == "sizeBytes") {
+            if (!readInt(field.value, out.sizeBytes)) return false;
+            seen |= 2;
+        }
+    }
+    return seen == 3;
+}
+
+bool readProcessList(element value, TextPool& pool, std::vector<StatEntry::StatProc>& out) {
+    simdjson::dom::array array;
+    if (value.get_array().get(array) != simdjson::SUCCESS) return false;
+    out.clear();
+    out.reserve(array.size());
+    for (element item : array) {
+        if (!readProcess(item, pool, out.emplace_back())) return false;
+    }
+    return true;
+}
+
+enum Member : unsigned {
+    kUnixTime = 1,
+    kTotalBytes = 2,
+    kProcessList = 4,
+    kType = 8,
+    kRecord = 16,
+    kFile = 32,
+    kAllMembers = 63
+};
+
+/// Reads one member of the line object; returns the bit of the member it filled, 0 for an
+/// ignored member, or -1 when the value is wrong.
+int readMember(std::string_view key, element value, TextPool& pool, StatEntry& out) {
+    bool ok = true;
+    unsigned bit = 0;
+    if (key == "unixTime") {
+        ok = readInt(value, out.unixTime), bit = kUnixTime;
+    } else if (key == "totalBytes") {
+        ok = readInt(value, out.totalBytes), bit = kTotalBytes;
+    } else if (key == "processList") {
+        ok = readProcessList(value, pool, out.processList), bit = kProcessList;
+    } else if (key == "type") {
+        ok = readText(value, pool, out.type), bit = kType;
+    } else if (key == "record") {
+        ok = readText(value, pool, out.record), bit = kRecord;
+    } else if (key == "file") {
+        ok = readText(value, pool, out.file), bit = kFile;
+    }
+    return ok ? static_cast<int>(bit) : -1;
+}
+
+}  // namespace
+
+struct LineDecoder::Impl {
+    simdjson::dom::parser parser;
+    TextPool pool;
+    std::string scratch;
+};
+
+LineDecoder::LineDecoder() : impl_(std::make_unique<Impl>()) {}
+LineDecoder::~LineDecoder() = default;
+
+bool LineDecoder::decodePadded(std::string_view line, StatEntry& out) {
+    element document;
+    if (impl_->parser.parse(line.data(), line.size(), false).get(document) != simdjson::SUCCESS)
+        return false;
+    simdjson::dom::object object;
+    if (document.get_object().get(object) != simdjson::SUCCESS) return false;
+    unsigned seen = 0;
+    for (auto field : object) {
+        const int bit = readMember(field.key, field.value, impl_->pool, out);
+        if (bit < 0) return false;
+        seen |= static_cast<unsigned>(bit);
+    }
+    return seen == kAllMembers;
+}
+
+std::optional<StatEntry> LineDecoder::decode(std::string_view line) {
+    auto& scratch = impl_->scratch;
+    scratch.clear();
+    if (isValidUtf8(line))
+        scratch.append(line);
+    else
+        appendRepairedUtf8(line, scratch);
+    const std::size_t length = scratch.size();
+    scratch.append(kLinePadding, '\0');
+    StatEntry entry;
+    if (!decodePadded(std::string_view(scratch.data(), length), entry)) return std::nullopt;
+    return entry;
+}
+
+}  // namespace quill

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "records/records.h"
+#include "records/text.h"
+
+namespace quill {
+
+/// Bytes that must be readable after the end of a line handed to `LineDecoder::decode`.
+inline constexpr std::size_t kLinePadding = 64;
+
+/// Decodes statistics lines into `StatEntry` values, strictly: a line is one JSON object with
+/// the members "unixTime" and "totalBytes" (integers in the signed 64-bit range), "processList"
+/// (an array of objects, each with "process", a string, and "sizeBytes", an integer), and
+/// "type", "record" and "file" (strings). Any missing member, null, wrong type, non-integral or
+/// out-of-range number fails the whole line. Other members are ignored. A member given twice
+/// must be valid each time, and the last one counts.
+///
+/// Numbers must be written as integers: 1.0 and 1e3 fail, since a writer that emits them for a
+/// byte count or a time has lost precision somewhere already.
+///
+/// One decoder serves a whole load: it keeps its parser's buffers and interns the texts it
+/// makes, so repeated process names share storage.
+class LineDecoder {
+public:
+    LineDecoder();
+    ~LineDecoder();
+    LineDecoder(const LineDecoder&) = delete;
+    LineDecoder& operator=(const LineDecoder&) = delete;
+
+    /// Decodes `line`, whose last byte must be followed by kLinePadding readable bytes (their
+    /// values do not matter). The line must be valid UTF-8. Returns false on a decoding failure,
+    /// leaving `out` unspecified.
+    bool decodePadded(std::string_view line, StatEntry& out);
+
+    /// Decodes any line; copies it when needed to satisfy the padding and UTF-8 requirements.
+    std::optional<StatEntry> decode(std::string_view line);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quill

@@ -1,0 +1,127 @@
+#include "records/line_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quill {
+namespace {
+
+const std::string kGood =
+    R"({"unixTime":1700000000,"totalBytes":3000000,"processList":[{"process":"/usr/libexec/logd","sizeBytes":2048},{"process":"kernel_task","sizeBytes":-1500}],"type":"t","record":"r","file":"Persist/0001.tracev3"})";
+
+/// kGood with `from` replaced by `to`.
+std::string variant(const std::string& from, const std::string& to) {
+    std::string line = kGood;
+    const auto at = line.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return line.replace(at, from.size(), to);
+}
+
+TEST(LineDecoder, DecodesEveryMemberInOrder) {
+    LineDecoder decoder;
+    const auto e = decoder.decode(kGood);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->unixTime, 1700000000);
+    EXPECT_EQ(e->totalBytes, 3000000);
+    ASSERT_EQ(e->processList.size(), 2u);
+    EXPECT_EQ(e->processList[0].process.view(), "/usr/libexec/logd");
+    EXPECT_EQ(e->processList[0].sizeBytes, 2048);
+    EXPECT_EQ(e->processList[1].process.view(), "kernel_task");
+    EXPECT_EQ(e->processList[1].sizeBytes, -1500);
+    EXPECT_EQ(e->type.view(), "t");
+    EXPECT_EQ(e->record.view(), "r");
+    EXPECT_EQ(e->file.view(), "Persist/0001.tracev3");
+}
+
+TEST(LineDecoder, AcceptsFormsAroundTheRequiredMembers) {
+    LineDecoder decoder;
+    struct Case {
+        const char* name;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"emptyProcessList", variant(R"([{"process":"/usr/libexec/logd","sizeBytes":2048},{"process":"kernel_task","sizeBytes":-1500}])", "[]")},
+        {"extraMembers", variant(R"("type":"t")", R"("Type":null,"type":"t","extra":{"a":[1,2]})")},
+        {"extraProcessMember", variant(R"("sizeBytes":2048)", R"("sizeBytes":2048,"pid":7)")},
+        {"membersInAnyOrder", R"({"file":"f","record":"r","type":"t","processList":[],"totalBytes":1,"unixTime":2})"},
+        {"carriageReturnAndSpaces", " \t" + kGood + " \r"},
+        {"int64Extremes", variant("1700000000", "-9223372036854775808")},
+        {"int64Max", variant("3000000", "9223372036854775807")},
+        {"escapedStrings", variant(R"("file":"Persist/0001.tracev3")", R"("file":"Persist\/\u00e9\"q\"")")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(decoder.decode(c.line));
+    }
+}
+
+TEST(LineDecoder, FailsTheWholeLineOnAnyBreach) {
+    LineDecoder decoder;
+    struct Case {
+        const char* name;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"notJson", "hello"},
+        {"truncated", kGood.substr(0, kGood.size() - 1)},
+        {"array", "[" + kGood + "]"},
+        {"twoObjects", kGood + kGood},
+        {"onlySpaces", "   "},
+        {"missingRecord", variant(R"("record":"r",)", "")},
+        {"unixTimeInOtherCase", variant("unixTime", "UnixTime")},
+        {"unixTimeSnakeCase", variant("unixTime", "unix_time")},
+        {"quotedNumber", variant("1700000000", "\"1700000000\"")},
+        {"nullTime", variant("1700000000", "null")},
+        {"nullText", variant(R"("t")", "null")},
+        {"numberForText", variant(R"("r")", "7")},
+        {"fraction", variant("1700000000", "1700000000.0")},
+        {"exponent", variant("3000000", "3e6")},
+        {"aboveInt64", variant("3000000", "9223372036854775808")},
+        {"belowInt64", variant("1700000000", "-9223372036854775809")},
+        {"processListNotArray", variant(R"([{"process":"/usr/libexec/logd","sizeBytes":2048},{"process":"kernel_task","sizeBytes":-1500}])", "{}")},
+        {"nullProcess", variant(R"({"process":"kernel_task","sizeBytes":-1500})", "null")},
+        {"processWithoutSize", variant(R"(,"sizeBytes":-1500)", "")},
+        {"processNameNumber", variant(R"("kernel_task")", "5")},
+        {"duplicateWithBadValue", variant(R"("type":"t")", R"("type":"t","type":1)")},
+        {"byteOutsideStrings", variant(R"(,"type")", ",\xFF\"type\"")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(decoder.decode(c.line));
+    }
+}
+
+TEST(LineDecoder, RepairsIllFormedBytesInsideStrings) {
+    LineDecoder decoder;
+    const auto e = decoder.decode(variant("Persist/0001", "Persist/\xFF\xE2\x82"));
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->file.view(), "Persist/\xEF\xBF\xBD\xEF\xBF\xBD.tracev3");
+}
+
+TEST(LineDecoder, DuplicateMemberTakesTheLastValue) {
+    LineDecoder decoder;
+    const auto e = decoder.decode(variant(R"("type":"t")", R"("type":"first","type":"t")"));
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->type.view(), "t");
+}
+
+TEST(LineDecoder, SharesRepeatedTextsAcrossLines) {
+    LineDecoder decoder;
+    const auto a = decoder.decode(kGood);
+    const auto b = decoder.decode(kGood);
+    ASSERT_TRUE(a && b);
+    EXPECT_TRUE(a->processList[0].process.sharesBufferWith(b->processList[0].process));
+}
+
+TEST(LineDecoder, DecodesInPlaceInsideALargerBuffer) {
+    // The loader hands lines that are followed by the next line's bytes, not by padding.
+    LineDecoder decoder;
+    const std::string buffer = kGood + "\n{\"broken\"" + std::string(kLinePadding, ' ');
+    StatEntry e;
+    EXPECT_TRUE(decoder.decodePadded(std::string_view(buffer).substr(0, kGood.size()), e));
+    EXPECT_EQ(e.file.view(), "Persist/0001.tracev3");
+}
+
+}  // namespace
+}  // namespace quill

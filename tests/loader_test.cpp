@@ -1,0 +1,164 @@
+#include "analysis/loader.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/support.h"
+
+namespace quill {
+namespace {
+
+using test::loadBytes;
+using test::statLine;
+
+const std::vector<test::Proc> kThree{{"/a/p", 4096}, {"q", 2048}, {"r", 1024}};
+
+std::string twoLines(const std::string& separator) {
+    return statLine(1000, 1024, "Persist/1", kThree) + separator +
+           statLine(1060, 3000000, "Persist/2", kThree) + separator;
+}
+
+std::vector<std::string> texts(const Quillstat& model) {
+    std::vector<std::string> out;
+    for (const auto& l : model.statList())
+        out.push_back(l.prevDate.str() + "|" + l.entryDate.str() + "|" + l.size + "|" +
+                      l.duration + "|" + l.rate + "|" + l.entry.file.str());
+    return out;
+}
+
+class Load : public ::testing::Test {
+protected:
+    test::ScopedTimeZone utc{"UTC"};
+    Quillstat model;
+};
+
+TEST(CutLines, DropsEmptyPiecesAndKeepsEverythingElse) {
+    using V = std::vector<std::string_view>;
+    EXPECT_EQ(cutLines(""), V{});
+    EXPECT_EQ(cutLines("\n\n\n"), V{});
+    EXPECT_EQ(cutLines("a"), V{"a"});
+    EXPECT_EQ(cutLines("\na\n\n b\r\n \n"), (V{"a", " b\r", " "}));
+}
+
+TEST(LastPathComponent, NamesTheFileWithoutItsFolders) {
+    EXPECT_EQ(lastPathComponent("/var/log/stats.jsonl"), "stats.jsonl");
+    EXPECT_EQ(lastPathComponent("stats.jsonl"), "stats.jsonl");
+    EXPECT_EQ(lastPathComponent("/var/log/"), "log");
+    EXPECT_EQ(lastPathComponent("/"), "/");
+}
+
+TEST_F(Load, CancelNoLocationAndRemoteLocationsChangeNothing) {
+    test::AllFields seen(model);
+    const auto local = FileLocation::local("/nonexistent/a.jsonl");
+    EXPECT_EQ(model.loadStatFile(0, local).status, LoadStatus::Ignored);
+    EXPECT_EQ(model.loadStatFile(2, local).status, LoadStatus::Ignored);
+    EXPECT_EQ(model.loadStatFile(kResponseOK, std::nullopt).status, LoadStatus::Ignored);
+    EXPECT_EQ(model.loadStatFile(kResponseOK, FileLocation::remote("sftp://h/a.jsonl")).status,
+              LoadStatus::Ignored);
+    EXPECT_TRUE(seen.events.empty());
+    EXPECT_EQ(model.fileName(), "");
+}
+
+TEST_F(Load, FillsListAndSeriesInFileOrder) {
+    const auto outcome = loadBytes(model, twoLines("\n"), "day.jsonl");
+    EXPECT_EQ(outcome.status, LoadStatus::Loaded);
+    EXPECT_EQ(model.fileName(), "day.jsonl");
+    EXPECT_EQ(texts(model), (std::vector<std::string>{
+                                "|00:16:40+0000 1970-01-01|1 KB|||Persist/1",
+                                "00:16:40+0000 1970-01-01|00:17:40+0000 1970-01-01|2929 KB|60|50000 B/s|Persist/2"}));
+    EXPECT_EQ(model.startTime(), 1000);
+    EXPECT_EQ(model.pointsPersist().size(), 6u);
+    EXPECT_EQ(model.ratesPoints().size(), 2u);
+}
+
+TEST_F(Load, LineEndingsAndTheFinalLineFeedDoNotMatter) {
+    loadBytes(model, twoLines("\n"));
+    const auto expected = texts(model);
+    for (const std::string& bytes : {twoLines("\r\n"), twoLines("\n").substr(0, twoLines("\n").size() - 1),
+                                     "\n\n" + twoLines("\n\n\n"), "\xEF\xBB\xBF" + twoLines("\n")}) {
+        Quillstat other;
+        loadBytes(other, bytes);
+        EXPECT_EQ(texts(other), expected);
+    }
+}
+
+TEST_F(Load, BadLinesAreSkippedWithoutBreakingTheChain) {
+    const std::string bytes = statLine(1000, 0, "Persist/1") + "\n   \n{\"bad\":1}\n" +
+                              statLine(1100, 0, "Persist/2") + "\n";
+    loadBytes(model, bytes);
+    ASSERT_EQ(model.statList().size(), 2u);
+    EXPECT_EQ(model.statList()[1].duration, "100");
+}
+
+TEST_F(Load, EmptyFileGivesAnEmptyModelButKeepsStartTime) {
+    for (const std::string bytes : {"", "\n\n"}) {
+        Quillstat fresh;
+        test::AllFields seen(fresh);
+        EXPECT_EQ(loadBytes(fresh, bytes, "empty.jsonl").status, LoadStatus::Loaded);
+        EXPECT_EQ(fresh.fileName(), "empty.jsonl");
+        EXPECT_TRUE(fresh.statList().empty());
+        EXPECT_EQ(fresh.startTime(), Quillstat::kInitialStartTime);
+        EXPECT_EQ(seen.count(Field::PointsPersist), 1u);  // the series builder ran
+    }
+}
+
+TEST_F(Load, IllFormedUtf8InStringsIsRepairedElsewhereTheLineFails) {
+    std::string bytes = statLine(1000, 0, "Persist/\xFF") + "\n" +
+                        statLine(1100, 0, "Persist/2") + "\xC3\n";
+    loadBytes(model, bytes);
+    ASSERT_EQ(model.statList().size(), 1u);
+    EXPECT_EQ(model.statList()[0].entry.file.view(), "Persist/\xEF\xBF\xBD");
+}
+
+TEST_F(Load, UnreadableFileEmptiesTheListButKeepsTheOldPoints) {
+    loadBytes(model, twoLines("\n"));
+    model.selectStat(model.statList()[0]);
+    test::AllFields seen(model);
+    test::TempDir dir;
+    for (const std::string& path : {(dir.path() / "missing.jsonl").string(), dir.path().string()}) {
+        const auto outcome = model.loadStatFile(kResponseOK, FileLocation::local(path));
+        EXPECT_EQ(outcome.status, LoadStatus::ReadFailed);
+        EXPECT_FALSE(outcome.error.empty());
+    }
+    EXPECT_EQ(model.fileName(), lastPathComponent(dir.path().string()));
+    EXPECT_TRUE(model.statList().empty());
+    EXPECT_TRUE(model.ratesPoints().empty());
+    EXPECT_EQ(model.pointsPersist().size(), 6u);
+    EXPECT_TRUE(model.selectedStat());
+    EXPECT_EQ(model.selectedStatStats().size(), 3u);
+    EXPECT_EQ(model.startTime(), 1000);
+    EXPECT_EQ(seen.count(Field::PointsPersist), 0u);
+}
+
+TEST_F(Load, FileWithoutReadPermissionFails) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    test::TempDir dir;
+    const std::string path = dir.write("secret.jsonl", twoLines("\n"));
+    ::chmod(path.c_str(), 0);
+    EXPECT_EQ(model.loadStatFile(kResponseOK, FileLocation::local(path)).status,
+              LoadStatus::ReadFailed);
+}
+
+TEST_F(Load, SecondLoadReplacesTheListAndKeepsTheEarliestTime) {
+    loadBytes(model, twoLines("\n"));
+    const Uuid firstId = model.statList()[0].id;
+    loadBytes(model, statLine(5000, 0, "Special/1", kThree) + "\n");
+    ASSERT_EQ(model.statList().size(), 1u);
+    EXPECT_EQ(model.startTime(), 1000);
+    EXPECT_EQ(model.pointsSpecial()[0].time, 4000);
+    EXPECT_TRUE(model.pointsPersist().empty());
+    loadBytes(model, twoLines("\n"));
+    EXPECT_NE(model.statList()[0].id, firstId);
+}
+
+TEST_F(Load, NotifiesOncePerAppendedLine) {
+    test::AllFields seen(model);
+    loadBytes(model, twoLines("\n"));
+    EXPECT_EQ(seen.count(Field::StatList), 1u + 2u);  // emptied, then one per line
+    EXPECT_EQ(seen.count(Field::RatesPoints), 1u + 1u + 2u);
+    EXPECT_EQ(seen.count(Field::FileName), 1u);
+}
+
+}  // namespace
+}  // namespace quill

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/observation.h"
+#include "analysis/quillstat.h"
+#include "records/records.h"
+
+namespace quill::test {
+
+/// Records every notification it is given, in order, as "will:<field>" and "did:<field>".
+class Recorder : public ChangeListener {
+public:
+    std::vector<std::pair<bool, Field>> events;  // (did, field)
+
+    void willChange(Field f) override { events.emplace_back(false, f); }
+    void didChange(Field f) override { events.emplace_back(true, f); }
+    std::size_t count(Field f) const {
+        std::size_t n = 0;
+        for (const auto& e : events) n += e.second == f && e.first;
+        return n;
+    }
+};
+
+/// Subscribes a recorder to every field of a model for as long as it lives.
+class AllFields : public Recorder {
+public:
+    explicit AllFields(Quillstat& model) : registrar_(model.registrar()) {
+        FieldSet all;
+        for (std::size_t i = 0; i < kFieldCount; ++i) all.insert(static_cast<Field>(i));
+        registrar_.subscribe(*this, all);
+    }
+    ~AllFields() override { registrar_.unsubscribe(*this); }
+
+private:
+    Registrar& registrar_;
+};
+
+/// Sets TZ for the life of the object, restoring the previous value afterwards.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone);
+    ~ScopedTimeZone();
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<std::string> previous_;
+};
+
+/// A directory that is removed with everything in it when the object dies.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    /// Writes `bytes` to a file of that name in the directory and returns its path.
+    std::string write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+struct Proc {
+    std::string process;
+    long long sizeBytes;
+};
+
+/// One statistics line with the given fields.
+std::string statLine(long long unixTime, long long totalBytes, const std::string& file,
+                     const std::vector<Proc>& processes = {});
+
+StatEntry entry(long long unixTime, long long totalBytes, const std::string& file,
+                const std::vector<Proc>& processes = {});
+
+/// Loads `bytes` as a file named `name` into `model`.
+LoadOutcome loadBytes(Quillstat& model, const std::string& bytes,
+                      const std::string& name = "stats.jsonl");
+
+}  // namespace quill::test

@@ -1,0 +1,50 @@
+#include "records/text.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace quill {
+namespace {
+
+TEST(Text, CopiesShareAndOutliveTheOriginal) {
+    Text copy;
+    {
+        Text original("/usr/libexec/logd");
+        copy = original;
+        EXPECT_TRUE(copy.sharesBufferWith(original));
+    }
+    EXPECT_EQ(copy.view(), "/usr/libexec/logd");
+}
+
+TEST(Text, EmptyAndMovedFromTextsAreEmpty) {
+    Text empty("");
+    EXPECT_TRUE(empty.empty());
+    EXPECT_EQ(empty.view(), "");
+    Text a("x");
+    Text b(std::move(a));
+    EXPECT_EQ(b.view(), "x");
+    EXPECT_TRUE(a.empty());  // NOLINT: a moved-from text is documented as empty
+    b = b;                   // self-assignment keeps the text
+    EXPECT_EQ(b.view(), "x");
+}
+
+TEST(Text, KeepsEmbeddedNulBytes) {
+    const std::string_view raw("a\0b", 3);
+    EXPECT_EQ(Text(raw).size(), 3u);
+}
+
+TEST(TextPool, InternsEqualStringsOnce) {
+    TextPool pool;
+    const Text a = pool.intern("logd");
+    const Text b = pool.intern(std::string("logd"));
+    const Text c = pool.intern("kernel_task");
+    EXPECT_TRUE(a.sharesBufferWith(b));
+    EXPECT_FALSE(a.sharesBufferWith(c));
+    EXPECT_EQ(pool.size(), 2u);
+    pool.clear();
+    EXPECT_EQ(a.view(), "logd");  // texts live on after the pool is gone
+}
+
+}  // namespace
+}  // namespace quill
