@@ -1,0 +1,258 @@
+// quillometer-report: loads statistics files into the model, headless, and prints what the model
+// then holds as JSON Lines, for scripts and for checking the model against known files.
+
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "analysis/quillstat.h"
+#include "records/utf8.h"
+#include "tools/report/json_writer.h"
+
+namespace quill {
+
+namespace {
+
+constexpr char kProgram[] = "quillometer-report";
+
+constexpr char kUsage[] = "Usage: quillometer-report [--select N] [--summary] FILE...\n";
+
+constexpr char kHelp[] =
+    "Loads each statistics FILE in turn into one model and prints the model as JSON Lines.\n"
+    "\n"
+    "  --select N  also print line N of the final list (counting from 1) as the charted record,\n"
+    "              with one bar per process; nothing when the list is shorter\n"
+    "  --summary   print only the model line (and the selection, with --select)\n"
+    "  --help      print this help and exit\n"
+    "  --          take every later argument as a FILE\n"
+    "\n"
+    "Exit status: 0 on success, 1 when a FILE could not be read or the output could not be\n"
+    "written, 2 for bad arguments.\n";
+
+enum ExitStatus : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+
+struct Options {
+    std::vector<std::string> files;
+    std::optional<std::size_t> select;
+    bool summary = false;
+};
+
+struct Arguments {
+    enum class Action { Run, Help, UsageError };
+    Action action = Action::Run;
+    Options options;
+    std::string error;  ///< for UsageError
+};
+
+Arguments usageError(std::string message) {
+    return {Arguments::Action::UsageError, {}, std::move(message)};
+}
+
+/// The line number given to --select, or why it is not one.
+std::optional<std::string> parseLineNumber(std::string_view text, std::size_t& out) {
+    const bool digitsOnly =
+        !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    if (!digitsOnly)
+        return "--select needs a whole number from 1 up, not '" + std::string(text) + "'";
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), out);
+    if (result.ec == std::errc::result_out_of_range)
+        return "--select " + std::string(text) + " is out of range";
+    if (out == 0) return std::string("--select counts lines from 1, not 0");
+    return std::nullopt;
+}
+
+/// Handles "--select N" or "--select=N" at args[i], moving `i` past a separate value.
+std::optional<std::string> takeSelect(int argc, char** argv, int& i, Options& options) {
+    const std::string_view arg = argv[i];
+    std::string_view value;
+    if (arg.size() > 8 && arg[8] == '=') {
+        value = arg.substr(9);
+    } else if (i + 1 < argc) {
+        value = argv[++i];
+    } else {
+        return std::string("--select needs a value");
+    }
+    if (options.select) return std::string("--select given more than once");
+    std::size_t number = 0;
+    if (auto error = parseLineNumber(value, number)) return error;
+    options.select = number;
+    return std::nullopt;
+}
+
+Arguments parseArguments(int argc, char** argv) {
+    Arguments parsed;
+    Options& options = parsed.options;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        // A lone "-" is an ordinary name: this tool reads no standard input.
+        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            options.files.emplace_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help") {
+            return {Arguments::Action::Help, {}, {}};
+        } else if (arg == "--summary") {
+            if (options.summary) return usageError("--summary given more than once");
+            options.summary = true;
+        } else if (arg == "--select" || arg.starts_with("--select=")) {
+            if (auto error = takeSelect(argc, argv, i, options)) return usageError(*error);
+        } else {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    if (options.files.empty()) return usageError("no FILE given");
+    return parsed;
+}
+
+/// Loads every file into `model` in order; returns false when any could not be read.
+bool loadFiles(Quillstat& model, const std::vector<std::string>& files) {
+    bool allRead = true;
+    for (const std::string& path : files) {
+        const LoadOutcome outcome = model.loadStatFile(kResponseOK, FileLocation::local(path));
+        if (outcome.status != LoadStatus::ReadFailed) continue;
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, path.c_str(), outcome.error.c_str());
+        allRead = false;
+    }
+    return allRead;
+}
+
+void writeModel(JsonLineWriter& out, const Quillstat& model) {
+    // The name comes from a path, which may hold any bytes; every other text in the model
+    // was decoded from repaired input already.
+    out.beginObject()
+        .text("kind", "model")
+        .text("fileName", repairUtf8(model.fileName()))
+        .integer("startTime", model.startTime())
+        .integer("lines", static_cast<std::int64_t>(model.statList().size()))
+        .endObject();
+}
+
+void writeLines(JsonLineWriter& out, const std::vector<StatLine>& lines) {
+    for (const StatLine& line : lines) {
+        out.beginObject()
+            .text("kind", "line")
+            .text("prevDate", line.prevDate)
+            .text("entryDate", line.entryDate)
+            .number("chartDate", line.chartDate)
+            .text("size", line.size)
+            .text("duration", line.duration)
+            .text("rate", line.rate)
+            .integer("rateInt", line.rateInt)
+            .text("file", line.entry.file)
+            .endObject();
+    }
+}
+
+void writePoints(JsonLineWriter& out, std::string_view kind,
+                 const std::vector<PointStats>& points) {
+    for (const PointStats& point : points) {
+        out.beginObject()
+            .text("kind", kind)
+            .integer("time", point.time)
+            .integer("size", point.size)
+            .text("value", point.value)
+            .number("date", point.date)
+            .endObject();
+    }
+}
+
+void writeRates(JsonLineWriter& out, const std::vector<RateStats>& points) {
+    for (const RateStats& point : points) {
+        out.beginObject()
+            .text("kind", "rate")
+            .integer("time", point.time)
+            .integer("rate", point.rate)
+            .number("date", point.date)
+            .endObject();
+    }
+}
+
+/// Charts line `number` (from 1) of the final list and prints the result; prints nothing
+/// when the list is shorter.
+void writeSelection(JsonLineWriter& out, Quillstat& model, std::size_t number) {
+    const std::vector<StatLine>& lines = model.statList();
+    if (number == 0 || number > lines.size()) return;
+    model.selectStat(lines[number - 1]);
+    const StatEntry& entry = *model.selectedStat();
+    out.beginObject()
+        .text("kind", "selected")
+        .text("dateText", model.selectedDateText())
+        .integer("totalKB", entry.totalBytes / 1024)
+        .text("title", entry.file)
+        .endObject();
+    for (const StatStats& row : model.selectedStatStats()) {
+        out.beginObject()
+            .text("kind", "bar")
+            .text("process", row.process)
+            .integer("sizeKB", row.sizeBytes)
+            .integer("count", row.theCount)
+            .endObject();
+    }
+}
+
+void writeReport(JsonLineWriter& out, Quillstat& model, const Options& options) {
+    writeModel(out, model);
+    if (!options.summary) {
+        writeLines(out, model.statList());
+        writePoints(out, "persist", model.pointsPersist());
+        writePoints(out, "special", model.pointsSpecial());
+        writeRates(out, model.ratesPoints());
+    }
+    if (options.select) writeSelection(out, model, *options.select);
+}
+
+int run(Quillstat& model, const Options& options) {
+    bool allRead = false;
+    JsonLineWriter out(stdout);
+    try {
+        allRead = loadFiles(model, options.files);
+        writeReport(out, model, options);
+    } catch (const std::bad_alloc&) {
+        // A half-written report must not pass for a whole one.
+        std::fprintf(stderr, "%s: out of memory\n", kProgram);
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.what());
+        return kExitFailure;
+    }
+    if (!out.finish()) {
+        std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, out.error().c_str());
+        return kExitFailure;
+    }
+    return allRead ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+}  // namespace quill
+
+int main(int argc, char** argv) {
+    using quill::Arguments;
+    const Arguments arguments = quill::parseArguments(argc, argv);
+    switch (arguments.action) {
+        case Arguments::Action::Help:
+            std::fputs(quill::kUsage, stdout);
+            std::fputs(quill::kHelp, stdout);
+            return std::fflush(stdout) == 0 ? quill::kExitOk : quill::kExitFailure;
+        case Arguments::Action::UsageError:
+            std::fprintf(stderr, "%s: %s\n%sTry '%s --help' for more information.\n",
+                         quill::kProgram, arguments.error.c_str(), quill::kUsage, quill::kProgram);
+            return quill::kExitUsage;
+        case Arguments::Action::Run:
+            break;
+    }
+    quill::Quillstat model;
+    const int status = quill::run(model, arguments.options);
+    // Leaves without destroying the model: freeing millions of records one by one would only
+    // delay the exit. The output is flushed already.
+    std::exit(status);
+}
