@@ -1,0 +1,93 @@
+// Fuzz target for LineDecoder: any byte string must decode or be refused without a crash, and a
+// decoded record must be one the rest of the program can trust.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/line_decoder.h"
+#include "records/records.h"
+#include "records/utf8.h"
+
+namespace {
+
+[[noreturn]] void fail(const char* invariant) {
+    std::fprintf(stderr, "line_decoder_fuzzer: invariant broken: %s\n", invariant);
+    __builtin_trap();
+}
+
+void check(bool holds, const char* invariant) {
+    if (!holds) fail(invariant);
+}
+
+/// Texts reach the tables and charts as they are, so they must be well-formed UTF-8 whatever
+/// the line held.
+void checkTexts(const quill::StatEntry& entry) {
+    check(quill::isValidUtf8(entry.type), "type is valid UTF-8");
+    check(quill::isValidUtf8(entry.record), "record is valid UTF-8");
+    check(quill::isValidUtf8(entry.file), "file is valid UTF-8");
+    for (const auto& process : entry.processList)
+        check(quill::isValidUtf8(process.process), "process is valid UTF-8");
+}
+
+bool sameEntry(const quill::StatEntry& a, const quill::StatEntry& b) {
+    if (a.unixTime != b.unixTime || a.totalBytes != b.totalBytes) return false;
+    if (a.type.view() != b.type.view() || a.record.view() != b.record.view()) return false;
+    if (a.file.view() != b.file.view()) return false;
+    if (a.processList.size() != b.processList.size()) return false;
+    for (std::size_t i = 0; i < a.processList.size(); ++i) {
+        const auto& pa = a.processList[i];
+        const auto& pb = b.processList[i];
+        if (pa.process.view() != pb.process.view() || pa.sizeBytes != pb.sizeBytes) return false;
+    }
+    return true;
+}
+
+/// Decodes `line` in place, from an allocation holding exactly the line and its padding so
+/// that a sanitizer sees any read beyond. The padding repeats the line's last byte: its values
+/// must not matter, and bytes that look like more of the line are the likeliest to be taken
+/// for it.
+std::optional<quill::StatEntry> decodeInPlace(quill::LineDecoder& decoder, std::string_view line) {
+    const char filler = line.empty() ? '"' : line.back();
+    std::vector<char> padded(line.size() + quill::kLinePadding, filler);
+    std::copy(line.begin(), line.end(), padded.begin());
+    quill::StatEntry entry;
+    if (!decoder.decodePadded(std::string_view(padded.data(), line.size()), entry))
+        return std::nullopt;
+    return entry;
+}
+
+void checkSameOutcome(const std::optional<quill::StatEntry>& a,
+                      const std::optional<quill::StatEntry>& b, const char* invariant) {
+    check(a.has_value() == b.has_value(), invariant);
+    if (a) check(sameEntry(*a, *b), invariant);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    quill::LineDecoder decoder;
+
+    const std::optional<quill::StatEntry> decoded = decoder.decode(input);
+    if (decoded) checkTexts(*decoded);
+
+    // The decoder keeps its parser and text pool from line to line; what the previous line
+    // left behind must not change how the next one reads.
+    checkSameOutcome(decoded, decoder.decode(input), "decoding again gives the same record");
+
+    // The in-place path, used for valid files, must agree with the copying one. An ill-formed
+    // line goes in repaired, which is what the copying path promises to decode.
+    const bool valid = quill::isValidUtf8(input);
+    const std::string repaired = valid ? std::string() : quill::repairUtf8(input);
+    check(quill::isValidUtf8(repaired), "a repaired line is valid UTF-8");
+    const std::string_view wellFormed = valid ? input : std::string_view(repaired);
+    checkSameOutcome(decoded, decodeInPlace(decoder, wellFormed),
+                     "decodePadded agrees with decode");
+    return 0;
+}

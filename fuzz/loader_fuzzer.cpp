@@ -1,0 +1,188 @@
+// Fuzz target for loading a statistics file into the model: any file content must load without
+// a crash, and what the model then holds must be consistent enough for the views to draw.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/date_format.h"
+#include "analysis/loader.h"
+#include "analysis/quillstat.h"
+#include "records/line_decoder.h"
+#include "records/records.h"
+
+namespace {
+
+[[noreturn]] void fail(const char* invariant) {
+    std::fprintf(stderr, "loader_fuzzer: invariant broken: %s\n", invariant);
+    __builtin_trap();
+}
+
+void check(bool holds, const char* invariant) {
+    if (!holds) fail(invariant);
+}
+
+/// The file each input is written to before it is loaded. The loader only reads paths, so the
+/// input has to live in a real file; one file per process, rewritten for every input, keeps
+/// the temporary folder clean however long the fuzzer runs.
+class InputFile {
+public:
+    InputFile() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quill-fuzz-XXXXXX");
+        fd_ = ::mkstemp(pattern.data());
+        if (fd_ < 0) abortWith("cannot create the input file");
+        path_ = std::move(pattern);
+    }
+    ~InputFile() {
+        ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    void write(std::string_view bytes) {
+        if (::ftruncate(fd_, 0) != 0) abortWith("cannot truncate the input file");
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n =
+                ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+            if (n <= 0) abortWith("cannot write the input file");
+            done += static_cast<std::size_t>(n);
+        }
+    }
+
+private:
+    // A failure here is the machine's, not the loader's: stop without passing for a finding.
+    [[noreturn]] static void abortWith(const char* why) {
+        std::perror(why);
+        std::exit(1);
+    }
+
+    int fd_ = -1;
+    std::string path_;
+};
+
+/// Upper bound on the records a file can hold: its non-empty line-feed separated pieces.
+std::size_t countPieces(std::string_view text) {
+    std::size_t pieces = 0;
+    bool inPiece = false;
+    for (char c : text) {
+        if (c == '\n') {
+            inPiece = false;
+        } else if (!inPiece) {
+            inPiece = true;
+            ++pieces;
+        }
+    }
+    return pieces;
+}
+
+/// The records a file holds, decoded one line at a time through the copying path of the
+/// decoder: the loader decodes in place, from a buffer where a line is followed by the next one
+/// rather than by padding, and must find exactly these.
+std::vector<quill::StatEntry> referenceEntries(std::string_view text) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    std::vector<quill::StatEntry> entries;
+    quill::LineDecoder decoder;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        if (end > 0) {
+            if (auto entry = decoder.decode(text.substr(0, end))) entries.push_back(*entry);
+        }
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return entries;
+}
+
+bool sameEntry(const quill::StatEntry& a, const quill::StatEntry& b) {
+    if (a.unixTime != b.unixTime || a.totalBytes != b.totalBytes) return false;
+    if (a.type.view() != b.type.view() || a.record.view() != b.record.view()) return false;
+    if (a.file.view() != b.file.view()) return false;
+    if (a.processList.size() != b.processList.size()) return false;
+    for (std::size_t i = 0; i < a.processList.size(); ++i) {
+        const auto& pa = a.processList[i];
+        const auto& pb = b.processList[i];
+        if (pa.process.view() != pb.process.view() || pa.sizeBytes != pb.sizeBytes) return false;
+    }
+    return true;
+}
+
+void checkLines(const quill::Quillstat& model, std::string_view text) {
+    const auto& lines = model.statList();
+    check(lines.size() <= countPieces(text), "no more lines than non-empty pieces");
+    const std::vector<quill::StatEntry> expected = referenceEntries(text);
+    check(lines.size() == expected.size(), "every decodable line loaded, and only those");
+    std::int64_t earliest = quill::Quillstat::kInitialStartTime;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const quill::StatLine& line = lines[i];
+        check(sameEntry(line.entry, expected[i]), "loaded record equals the line decoded alone");
+        check(!line.entryDate.empty(), "entryDate is not empty");
+        check(line.entryDate.size() <= quill::DateFormatter::kMaxLength, "entryDate fits");
+        check(model.startTime() <= line.entry.unixTime, "startTime is not after any record");
+        earliest = std::min(earliest, line.entry.unixTime);
+    }
+    check(model.startTime() == earliest, "a fresh model starts at its earliest record");
+}
+
+void checkSeries(const quill::Quillstat& model) {
+    check(model.pointsPersist().size() == 3 * model.ratesPoints().size(),
+          "three Persist points per rate point");
+    check(model.pointsSpecial().size() % 3 == 0, "three Special points per record");
+    check(model.ratesPoints().size() <= model.statList().size(), "at most one rate per line");
+}
+
+void checkSelection(quill::Quillstat& model, const quill::StatLine& line) {
+    model.selectStat(line);
+    const auto& selected = model.selectedStat();
+    check(selected.has_value() && sameEntry(*selected, line.entry), "selection is the line");
+    check(model.selectedStatStats().size() == line.entry.processList.size(),
+          "one row per process of the selection");
+    const std::string date = model.selectedDateText();
+    check(!date.empty() && date != "date not available", "a selection has a date");
+}
+
+void loadAndCheck(const std::string& path, std::string_view text) {
+    quill::Quillstat model;
+    const auto outcome = model.loadStatFile(quill::kResponseOK, quill::FileLocation::local(path));
+    check(outcome.status == quill::LoadStatus::Loaded, "a readable file loads");
+    check(model.fileName() == quill::lastPathComponent(path), "fileName is the file's name");
+    checkLines(model, text);
+    checkSeries(model);
+    check(model.selectedDateText() == "date not available", "no selection, no date");
+    if (!model.statList().empty()) {
+        checkSelection(model, model.statList().front());
+        checkSelection(model, model.statList().back());
+    }
+
+    // Loading again replaces what the first load left rather than adding to it.
+    const std::size_t lineCount = model.statList().size();
+    const std::size_t persistCount = model.pointsPersist().size();
+    model.loadStatFile(quill::kResponseOK, quill::FileLocation::local(path));
+    check(model.statList().size() == lineCount, "a reload replaces the lines");
+    check(model.pointsPersist().size() == persistCount, "a reload replaces the series");
+    checkSeries(model);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // libFuzzer gives a target no place to keep state between inputs but a static.
+    static InputFile file;
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    file.write(text);
+    loadAndCheck(file.path(), text);
+    return 0;
+}
