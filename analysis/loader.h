@@ -1,10 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quill {
 
@@ -35,34 +33,5 @@ struct LoadOutcome {
     LoadStatus status = LoadStatus::Ignored;
     std::string error;  ///< why the read failed, for ReadFailed
 };
-
-/// A whole file in memory, followed by padding bytes so that any line inside it can be handed
-/// to the line decoder in place.
-class PaddedBuffer {
-public:
-    PaddedBuffer() = default;
-    explicit PaddedBuffer(std::size_t size);
-    char* data() { return data_.get(); }
-    std::string_view view() const { return {data_.get(), size_}; }
-    std::size_t size() const { return size_; }
-
-private:
-    std::unique_ptr<char[]> data_;
-    std::size_t size_ = 0;
-};
-
-struct ReadResult {
-    PaddedBuffer bytes;
-    std::string error;  ///< empty on success
-    bool ok() const { return error.empty(); }
-};
-
-/// Reads a whole regular file. Fails for a missing, unreadable or non-regular file, or one too
-/// large for memory.
-ReadResult readWholeFile(const std::string& path);
-
-/// The lines of `text`: cut at every line feed, empty pieces dropped, every other character
-/// (carriage returns too) kept.
-std::vector<std::string_view> cutLines(std::string_view text);
 
 }  // namespace quill

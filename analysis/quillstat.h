@@ -14,6 +14,7 @@
 namespace quill {
 
 struct Derivation;
+class LineReader;
 
 /// The one shared, observable model: the loaded file's display lines, the charted record, the
 /// series and the earliest record time seen. Every getter subscribes the innermost tracking
@@ -113,7 +114,14 @@ private:
         list.push_back(std::move(value));
         registrar_.didChange(field);
     }
-    void loadText(std::string_view text);
+    /// Appends a default element and lets `fill` write it, between the notifications.
+    template <typename T, typename Fill>
+    void appendWith(Field field, std::vector<T>& list, Fill fill) {
+        registrar_.willChange(field);
+        fill(list.emplace_back());
+        registrar_.didChange(field);
+    }
+    void loadLines(LineReader& reader);
     void appendPoints(const StatLine& line, std::int64_t time, bool persist);
 
     mutable Registrar registrar_;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include <simdjson.h>
+
 #include "analysis/loader.h"
 #include "bench/measurements.h"
 #include "bench/stat_generator.h"
@@ -125,9 +127,10 @@ void measureTimes(Figures& f) {
     f.runs = runsFor(f.file.lines);
     std::vector<double> baselineTimes;
     {
-        ReadResult read = readWholeFile(f.file.path.string());
-        if (!read.ok()) throw std::runtime_error(f.file.path.string() + ": " + read.error);
-        const std::string_view text = read.bytes.view();
+        simdjson::padded_string bytes;
+        if (simdjson::padded_string::load(f.file.path.string()).get(bytes) != simdjson::SUCCESS)
+            throw std::runtime_error(f.file.path.string() + ": cannot be read");
+        const std::string_view text = bytes;
         f.baseline = bestOf<BaselineRun>(f.runs, baselineTimes, [&] { return timeBaseline(text); });
     }
     const std::string path = f.file.path.string();

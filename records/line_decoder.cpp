@@ -24,6 +24,14 @@ bool readText(element value, TextPool& pool, Text& out) {
     return true;
 }
 
+/// A record's file name is its own as a rule: interning it would only fill the pool.
+bool readOwnText(element value, Text& out) {
+    std::string_view s;
+    if (value.get_string().get(s) != simdjson::SUCCESS) return false;
+    out = Text(s);
+    return true;
+}
+
 bool readProcess(element value, TextPool& pool, StatEntry::StatProc& out) {
     simdjson::dom::object object;
     if (value.get_object().get(object) != simdjson::SUCCESS) return false;
@@ -77,7 +85,7 @@ int readMember(std::string_view key, element value, TextPool& pool, StatEntry& o
     } else if (key == "record") {
         ok = readText(value, pool, out.record), bit = kRecord;
     } else if (key == "file") {
-        ok = readText(value, pool, out.file), bit = kFile;
+        ok = readOwnText(value, out.file), bit = kFile;
     }
     return ok ? static_cast<int>(bit) : -1;
 }

@@ -33,11 +33,11 @@ public:
     LineDecoder& operator=(const LineDecoder&) = delete;
 
     /// Decodes `line`, whose last byte must be followed by kLinePadding readable bytes (their
-    /// values do not matter). The line must be valid UTF-8. Returns false on a decoding failure,
-    /// leaving `out` unspecified.
+    /// values do not matter). Ill-formed UTF-8 anywhere fails the line. Returns false on a
+    /// decoding failure, leaving `out` unspecified.
     bool decodePadded(std::string_view line, StatEntry& out);
 
-    /// Decodes any line; copies it when needed to satisfy the padding and UTF-8 requirements.
+    /// Decodes any line, with ill-formed UTF-8 first replaced by U+FFFD.
     std::optional<StatEntry> decode(std::string_view line);
 
 private:

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <random>
 #include <stdexcept>
 
 namespace quill {
@@ -14,7 +15,7 @@ Text::Text(std::string_view s) {
         throw std::length_error("text longer than 4 GiB");
     void* memory = std::malloc(sizeof(Block) + s.size());
     if (!memory) throw std::bad_alloc();
-    block_ = new (memory) Block{{1}, static_cast<std::uint32_t>(s.size())};
+    block_ = new (memory) Block{1, static_cast<std::uint32_t>(s.size())};
     std::memcpy(block_->chars(), s.data(), s.size());
 }
 
@@ -36,23 +37,92 @@ Text& Text::operator=(Text&& other) noexcept {
 }
 
 void Text::retain() const noexcept {
-    if (block_) block_->refs.fetch_add(1, std::memory_order_relaxed);
+    if (block_) ++block_->refs;
 }
 
 void Text::release() noexcept {
-    if (block_ && block_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    if (block_ && --block_->refs == 0) {
         block_->~Block();
         std::free(block_);
     }
     block_ = nullptr;
 }
 
+namespace {
+
+__extension__ using Uint128 = unsigned __int128;
+
+std::uint64_t mix(std::uint64_t a, std::uint64_t b) noexcept {
+    const Uint128 product = Uint128{a} * b;
+    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+std::uint64_t load64(const char* p) noexcept {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+std::uint64_t loadTail(const char* p, std::size_t n) noexcept {
+    // Up to seven bytes: the first, middle and last say enough for short names.
+    return (std::uint64_t{static_cast<unsigned char>(p[0])} << 16) |
+           (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) |
+           static_cast<unsigned char>(p[n - 1]);
+}
+
+constexpr std::uint64_t kMultiplier = 0x9e3779b97f4a7c15ULL;
+constexpr std::uint64_t kOther = 0xe7037ed1a0b428dbULL;
+
+}  // namespace
+
+TextPool::TextPool() : seed_(std::random_device{}() | 1) {}
+
+std::uint64_t TextPool::hash(std::string_view s) const noexcept {
+    const char* p = s.data();
+    std::size_t n = s.size();
+    std::uint64_t h = mix(seed_ ^ n, kMultiplier);
+    if (n < 8) return mix(h ^ loadTail(p, n), kOther);
+    while (n > 8) {
+        h = mix(h ^ load64(p), kOther);
+        p += 8;
+        n -= 8;
+    }
+    // The last eight bytes, overlapping what came before where the length is not a multiple.
+    return mix(h ^ load64(s.data() + s.size() - 8), kMultiplier);
+}
+
+void TextPool::grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 256 : old.size() * 2, Slot{});
+    const std::size_t mask = slots_.size() - 1;
+    for (Slot& slot : old) {
+        if (slot.text.empty()) continue;
+        std::size_t i = slot.hash & mask;
+        while (!slots_[i].text.empty()) i = (i + 1) & mask;
+        slots_[i] = std::move(slot);
+    }
+}
+
 Text TextPool::intern(std::string_view s) {
     if (s.empty()) return {};
-    if (auto it = texts_.find(s); it != texts_.end()) return it->second;
-    Text text(s);
-    texts_.emplace(text.view(), text);
-    return text;
+    if (2 * (count_ + 1) > slots_.size()) grow();
+    const std::uint64_t h = hash(s);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+        Slot& slot = slots_[i];
+        if (slot.text.empty()) {
+            slot.hash = h;
+            slot.text = Text(s);
+            ++count_;
+            return slot.text;
+        }
+        if (slot.hash == h && slot.text.view() == s) return slot.text;
+    }
+}
+
+void TextPool::clear() noexcept {
+    slots_.clear();
+    count_ = 0;
 }
 
 }  // namespace quill

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace quill {
 
@@ -15,6 +14,9 @@ namespace quill {
 /// date, the labels of the series), and a loaded file holds millions of them. Sharing keeps a
 /// copy at the size of a pointer and makes copying records cheap while they stay plain values:
 /// nobody can change a text, so a copy behaves exactly like a deep copy.
+///
+/// Like the model that holds them, texts belong to one thread: the count of their copies is
+/// not atomic, since a load copies every process name it reads.
 class Text {
 public:
     Text() noexcept = default;
@@ -45,7 +47,7 @@ public:
 
 private:
     struct Block {
-        std::atomic<std::uint32_t> refs;
+        std::uint32_t refs;
         std::uint32_t size;
         char* chars() noexcept { return reinterpret_cast<char*>(this + 1); }
     };
@@ -57,15 +59,28 @@ private:
 
 /// Hands out one shared `Text` per distinct string, so that a file whose lines name the same
 /// processes again and again holds each name once. Lives for one load.
+///
+/// An open-addressing table with the hashes stored beside the texts: a load interns every
+/// process name of every line, and this lookup is most of what decoding costs beyond parsing.
+/// The hash is seeded per pool so that no file can be crafted to make every name collide.
 class TextPool {
 public:
+    TextPool();
     Text intern(std::string_view s);
-    std::size_t size() const noexcept { return texts_.size(); }
-    void clear() noexcept { texts_.clear(); }
+    std::size_t size() const noexcept { return count_; }
+    void clear() noexcept;
 
 private:
-    // Keys view the characters of the mapped Text, which never move.
-    std::unordered_map<std::string_view, Text> texts_;
+    struct Slot {
+        std::uint64_t hash = 0;
+        Text text;  ///< empty for a free slot: the empty string is never stored
+    };
+    std::uint64_t hash(std::string_view s) const noexcept;
+    void grow();
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+    std::uint64_t seed_;
 };
 
 }  // namespace quill

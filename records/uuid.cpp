@@ -1,5 +1,6 @@
 #include "records/uuid.h"
 
+#include <cstring>
 #include <random>
 
 namespace quill {
@@ -61,10 +62,8 @@ std::uint64_t UuidGenerator::nextWord() noexcept {
 
 Uuid UuidGenerator::next() noexcept {
     Uuid id;
-    for (int half = 0; half < 2; ++half) {
-        std::uint64_t word = nextWord();
-        for (int i = 0; i < 8; ++i) id.bytes[half * 8 + i] = static_cast<std::uint8_t>(word >> (8 * i));
-    }
+    const std::uint64_t words[2] = {nextWord(), nextWord()};
+    std::memcpy(id.bytes.data(), words, sizeof words);
     id.bytes[6] = static_cast<std::uint8_t>((id.bytes[6] & 0x0f) | 0x40);  // version 4
     id.bytes[8] = static_cast<std::uint8_t>((id.bytes[8] & 0x3f) | 0x80);  // RFC 4122 variant
     return id;

@@ -33,14 +33,6 @@ protected:
     Quillstat model;
 };
 
-TEST(CutLines, DropsEmptyPiecesAndKeepsEverythingElse) {
-    using V = std::vector<std::string_view>;
-    EXPECT_EQ(cutLines(""), V{});
-    EXPECT_EQ(cutLines("\n\n\n"), V{});
-    EXPECT_EQ(cutLines("a"), V{"a"});
-    EXPECT_EQ(cutLines("\na\n\n b\r\n \n"), (V{"a", " b\r", " "}));
-}
-
 TEST(LastPathComponent, NamesTheFileWithoutItsFolders) {
     EXPECT_EQ(lastPathComponent("/var/log/stats.jsonl"), "stats.jsonl");
     EXPECT_EQ(lastPathComponent("stats.jsonl"), "stats.jsonl");
@@ -109,6 +101,18 @@ TEST_F(Load, IllFormedUtf8InStringsIsRepairedElsewhereTheLineFails) {
     loadBytes(model, bytes);
     ASSERT_EQ(model.statList().size(), 1u);
     EXPECT_EQ(model.statList()[0].entry.file.view(), "Persist/\xEF\xBF\xBD");
+}
+
+TEST_F(Load, LinesLongerThanAnyBufferAndManyLinesLoadWhole) {
+    std::string bytes;
+    std::vector<test::Proc> many;
+    for (int i = 0; i < 20000; ++i) many.push_back({"/p/" + std::to_string(i), i});
+    bytes += statLine(1000, 1, "Persist/long", many) + "\n";  // ~650 KB: spans chunks
+    for (int i = 0; i < 30000; ++i) bytes += statLine(2000 + i, i, "other") + "\n";
+    loadBytes(model, bytes);
+    ASSERT_EQ(model.statList().size(), 30001u);
+    EXPECT_EQ(model.statList()[0].entry.processList.size(), 20000u);
+    EXPECT_EQ(model.statList()[30000].entry.unixTime, 31999);
 }
 
 TEST_F(Load, UnreadableFileEmptiesTheListButKeepsTheOldPoints) {

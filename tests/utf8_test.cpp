@@ -13,6 +13,8 @@ struct RepairCase {
     std::string expected;
 };
 
+void PrintTo(const RepairCase& c, std::ostream* out) { *out << c.name; }
+
 class Utf8Repair : public ::testing::TestWithParam<RepairCase> {};
 
 TEST_P(Utf8Repair, ReplacesEachMaximalSubpartOnce) {
