@@ -1,0 +1,22 @@
+#include "ui/help/help_view.h"
+
+#include <QVBoxLayout>
+
+#include "ui/help/pdfkit_view.h"
+
+namespace quill::ui {
+
+QString defaultManualPath() {
+    return QStringLiteral(":/QuillometerHelp.pdf");
+}
+
+HelpView::HelpView(const QString& pdfPath, QWidget* parent)
+    : QWidget(parent), pdfPath_(pdfPath), pdfKitView_(new PDFKitView(pdfPath, this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pdfKitView_);
+    setFocusProxy(pdfKitView_);
+}
+
+}  // namespace quill::ui
