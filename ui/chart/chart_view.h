@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "analysis/quillstat.h"
+#include "ui/chart/bar_columns.h"
+
+class QBarCategoryAxis;
+class QBarSet;
+class QChart;
+class QChartView;
+class QGridLayout;
+class QLabel;
+class QSlider;
+class QStackedBarSeries;
+class QValueAxis;
+class QVBoxLayout;
+
+namespace quill::ui {
+
+class ModelObserver;
+
+/// The chart window's content: the charted record's date and total size, two sliders that pick
+/// a window of process numbers, and one bar per process in that window, sized in KB. Shows
+/// nothing while no record is charted.
+class ChartView final : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartView(Quillstat& loggy, QWidget* parent = nullptr);
+    ~ChartView() override;
+
+private:
+    struct SliderSetup;
+    void buildHeader(QVBoxLayout& stack);
+    void buildSliders(QVBoxLayout& stack);
+    QSlider* addSlider(QGridLayout& grid, int row, const SliderSetup& setup);
+    void buildChart(QVBoxLayout& stack);
+
+    void draw();
+    void drawEmpty();
+    void drawBars(const std::vector<StatStats>& rows);
+    void fillSeries(const std::vector<BarColumn>& columns);
+    void fitValueAxis(const std::vector<BarColumn>& columns);
+    void showBarTip(bool hovering, int index, QBarSet* set);
+
+    Quillstat& loggy_;
+    QWidget* content_ = nullptr;
+    QLabel* dateText_ = nullptr;
+    QLabel* sizeText_ = nullptr;
+    QSlider* startSlider_ = nullptr;
+    QSlider* widthSlider_ = nullptr;
+    QChartView* chartView_ = nullptr;
+    QChart* chart_ = nullptr;
+    QStackedBarSeries* series_ = nullptr;
+    QBarCategoryAxis* processAxis_ = nullptr;
+    QValueAxis* sizeAxis_ = nullptr;
+    /// What the series holds now, so that a slider step that changes nothing redraws nothing.
+    std::vector<BarColumn> drawn_;
+    bool chartFilled_ = false;
+    ModelObserver* observer_ = nullptr;
+};
+
+}  // namespace quill::ui
