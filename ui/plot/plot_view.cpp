@@ -1,0 +1,104 @@
+#include "ui/plot/plot_view.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "ui/model_observer.h"
+#include "ui/plot/plot_block.h"
+#include "ui/plot/point_chart.h"
+#include "ui/plot/point_layer.h"
+
+namespace quill::ui {
+
+PlotView::PlotView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy_(loggy) {
+    auto* stack = new QVBoxLayout(this);
+    stack->addWidget(buildToggles(), 0, Qt::AlignHCenter);
+    buildBlocks();
+    for (PlotBlock* block : blocks_) stack->addWidget(block, 1);
+    // Takes the room of the hidden blocks, so the ones left keep to the top.
+    stack->addStretch(0);
+    observe();
+}
+
+PlotView::~PlotView() = default;
+
+QWidget* PlotView::buildToggles() {
+    auto* toggles = new QWidget(this);
+    toggles->setObjectName(QStringLiteral("toggleRow"));
+    auto* row = new QHBoxLayout(toggles);
+    row->setContentsMargins(0, 0, 0, 0);
+    addToggle(*row, Rate, QStringLiteral("showRate"), QStringLiteral("Show Rate"));
+    addToggle(*row, Persist, QStringLiteral("showPersist"), QStringLiteral("Show Persist"));
+    addToggle(*row, Special, QStringLiteral("showSpecial"), QStringLiteral("Show Special"));
+    return toggles;
+}
+
+void PlotView::addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text) {
+    auto* label = new QLabel(text);
+    label->setObjectName(key + QStringLiteral("Label"));
+    // The text before the switch is its label; the switch has none of its own.
+    auto* toggle = new QCheckBox();
+    toggle->setObjectName(key);
+    toggle->setAccessibleName(text);
+    toggle->setChecked(shown_[block]);
+    label->setBuddy(toggle);
+    connect(toggle, &QCheckBox::toggled, this, [this, block](bool on) {
+        shown_[block] = on;
+        blocks_[block]->setVisible(on);
+    });
+    row.addWidget(label, 0, Qt::AlignVCenter);
+    row.addWidget(toggle, 0, Qt::AlignVCenter);
+}
+
+void PlotView::buildBlocks() {
+    blocks_[Rate] = new PlotBlock(QStringLiteral("rate"), QStringLiteral("Rate (KB/s)"),
+                                  QStringLiteral("Rate KB/s"), false, this);
+    blocks_[Persist] = new PlotBlock(QStringLiteral("persist"), QStringLiteral("Persist (KB)"),
+                                     QStringLiteral("Size (KB)"), true, this);
+    blocks_[Special] = new PlotBlock(QStringLiteral("special"), QStringLiteral("Special (KB)"),
+                                     QStringLiteral("Size (KB)"), true, this);
+    for (PlotBlock* block : blocks_) {
+        connect(&block->chart(), &PointChart::pointsPainted, this, &PlotView::pointsPainted);
+    }
+}
+
+void PlotView::observe() {
+    // One observer per part: a load redraws everything, but a title change alone, or one
+    // series alone, only redraws its own part.
+    const auto watch = [this](std::function<void()> draw) {
+        (new ModelObserver(loggy_, std::move(draw), this))->drawNow();
+    };
+    watch([this] {
+        setWindowTitle(QStringLiteral("Log data: ") + QString::fromStdString(loggy_.fileName()));
+    });
+    watch([this] { blocks_[Rate]->chart().setPoints(rateColumns(loggy_.ratesPoints())); });
+    watch([this] { blocks_[Persist]->chart().setPoints(pointColumns(loggy_.pointsPersist())); });
+    watch([this] { blocks_[Special]->chart().setPoints(pointColumns(loggy_.pointsSpecial())); });
+}
+
+int PlotView::rasterRebuildCount() const {
+    int count = 0;
+    for (const PlotBlock* block : blocks_) count += block->chart().layer().rebuildCount();
+    return count;
+}
+
+bool PlotView::pointsUpToDate() const {
+    for (const PlotBlock* block : blocks_) {
+        if (block->isVisible() && !block->chart().layer().upToDate()) return false;
+    }
+    return true;
+}
+
+std::size_t PlotView::pointBytes() const {
+    std::size_t bytes = 0;
+    for (const PlotBlock* block : blocks_) {
+        bytes += block->chart().points().bytes();
+        bytes += static_cast<std::size_t>(block->chart().layer().imageBytes());
+    }
+    return bytes;
+}
+
+}  // namespace quill::ui

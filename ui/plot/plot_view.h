@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstddef>
+
+#include "analysis/quillstat.h"
+
+class QHBoxLayout;
+
+namespace quill::ui {
+
+class PlotBlock;
+
+/// The plot window's content: the rate, Persist and Special series of the last load, each in a
+/// chart of its own under a header, below a row of toggles that show or hide each chart. Moving
+/// the pointer over a chart picks the moment under it, which its header then shows.
+class PlotView final : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlotView(Quillstat& loggy, QWidget* parent = nullptr);
+    ~PlotView() override;
+
+    /// How many times the charts drew their points' images anew, all three together.
+    int rasterRebuildCount() const;
+    /// Whether every shown chart has painted its current points.
+    bool pointsUpToDate() const;
+    /// Memory the view holds for the points: their compact copies and the charts' images.
+    std::size_t pointBytes() const;
+
+Q_SIGNALS:
+    /// A chart painted its points.
+    void pointsPainted();
+
+private:
+    enum Block : std::size_t { Rate, Persist, Special, BlockCount };
+
+    QWidget* buildToggles();
+    void addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text);
+    void buildBlocks();
+    void observe();
+
+    Quillstat& loggy_;
+    std::array<bool, BlockCount> shown_{true, true, true};
+    std::array<PlotBlock*, BlockCount> blocks_{};
+};
+
+}  // namespace quill::ui

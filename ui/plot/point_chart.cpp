@@ -1,0 +1,172 @@
+#include "ui/plot/point_chart.h"
+
+#include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QHoverEvent>
+#include <QLegend>
+#include <QMouseEvent>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/plot/point_layer.h"
+
+namespace quill::ui {
+
+namespace {
+
+/// Every point's disc, in square pixels.
+constexpr double kDotArea = 25;
+/// The stacking level the chart gives its own series: above the grid, below the legend.
+constexpr double kSeriesZ = 4;
+/// The least room around a single moment: a minute on each side.
+constexpr double kMinimumTimePad = 60;
+constexpr double kMinimumValuePad = 1;
+/// Seconds within which milliseconds still fit a qint64 and a QDateTime, with room to spare.
+constexpr double kSecondsLimit = 1e14;
+/// Room a value axis label needs vertically, gap included, in pixels.
+constexpr double kValueLabelPitch = 28;
+
+qint64 wholeMilliseconds(double seconds) {
+    return std::llround(std::clamp(seconds, -kSecondsLimit, kSecondsLimit) * 1000);
+}
+
+}  // namespace
+
+PointChart::PointChart(const QString& valueTitle, bool legend, QWidget* parent)
+    : QChartView(new QChart(), parent), legend_(legend) {
+    chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    // The block around the chart pads it already; the right margin keeps the last time label.
+    chart()->setMargins(QMargins(4, 4, 16, 4));
+    buildAxes(valueTitle);
+    layer_ = new PointLayer(kDotArea, chart());
+    layer_->setZValue(kSeriesZ);
+    layer_->setPaintedCallback([this] { Q_EMIT pointsPainted(); });
+    connect(chart(), &QChart::plotAreaChanged, this, [this](const QRectF& area) {
+        layer_->setPlotArea(area);
+        fitTicks(area);
+    });
+    replaceSeries({});
+    applyRanges();
+    setRenderHint(QPainter::Antialiasing);
+    setFrameShape(QFrame::NoFrame);
+    setMinimumHeight(160);
+    viewport()->setMouseTracking(true);
+}
+
+PointChart::~PointChart() = default;
+
+QSize PointChart::sizeHint() const {
+    return {640, 260};
+}
+
+void PointChart::buildAxes(const QString& valueTitle) {
+    timeAxis_ = new QDateTimeAxis(this);
+    timeAxis_->setTitleText(QStringLiteral("Date"));
+    valueAxis_ = new QValueAxis(this);
+    valueAxis_->setTitleText(valueTitle);
+    valueAxis_->setLabelFormat(QStringLiteral("%.0f"));
+    // Ticks on whole multiples of a round step, wherever the padded range happens to start.
+    valueAxis_->setTickType(QValueAxis::TicksDynamic);
+    valueAxis_->setTickAnchor(0);
+    chart()->addAxis(timeAxis_, Qt::AlignBottom);
+    chart()->addAxis(valueAxis_, Qt::AlignLeft);
+}
+
+void PointChart::setPoints(PointColumns points) {
+    points_ = std::move(points);
+    replaceSeries(points_.values);
+    applyRanges();
+}
+
+void PointChart::replaceSeries(const std::vector<std::string>& values) {
+    QStringList names;
+    for (const std::string& value : values) names.push_back(QString::fromStdString(value));
+    // A series of one colour still needs a series: it owns the axes and gives that colour.
+    if (names.isEmpty()) names.push_back(valueAxis_->titleText());
+    QStringList current;
+    for (const QScatterSeries* series : series_) current.push_back(series->name());
+    if (names == current) return;
+
+    for (QScatterSeries* series : series_) {
+        chart()->removeSeries(series);
+        delete series;
+    }
+    series_.clear();
+    for (const QString& name : names) {
+        auto* series = new QScatterSeries();
+        series->setName(name);
+        series->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+        series->setMarkerSize(dotDiameter(kDotArea));
+        chart()->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(valueAxis_);
+        connect(series, &QScatterSeries::colorChanged, this, &PointChart::takePalette);
+        series_.push_back(series);
+    }
+    // No entry for a series of one colour: it has no values to tell apart.
+    chart()->legend()->setVisible(legend_ && !values.empty());
+    takePalette();
+}
+
+void PointChart::applyRanges() {
+    const AxisRange time = points_.empty()
+                               ? defaultTimeRange()
+                               : paddedRange(points_.xMin, points_.xMax, kMinimumTimePad);
+    // The axis keeps whole milliseconds: the dots are placed on the very range it shows.
+    const qint64 first = wholeMilliseconds(time.min);
+    const qint64 last = wholeMilliseconds(time.max);
+    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(first),
+                        QDateTime::fromMSecsSinceEpoch(last));
+    timeRange_ = {static_cast<double>(first) / 1000, static_cast<double>(last) / 1000};
+    valueRange_ = points_.empty() ? defaultValueRange()
+                                  : paddedRange(points_.yMin, points_.yMax, kMinimumValuePad);
+    valueAxis_->setRange(valueRange_.min, valueRange_.max);
+    layer_->setPoints(&points_, timeRange_, valueRange_);
+    fitTicks(chart()->plotArea());
+}
+
+void PointChart::fitTicks(const QRectF& plotArea) {
+    const TimeTicks ticks = timeTicks(timeRange_, plotArea.width());
+    if (timeAxis_->tickCount() != ticks.count) timeAxis_->setTickCount(ticks.count);
+    if (timeAxis_->format() != ticks.format) timeAxis_->setFormat(ticks.format);
+    const int valueTicks = std::max(2, static_cast<int>(plotArea.height() / kValueLabelPitch));
+    const double step = niceStep(valueRange_.span(), valueTicks);
+    if (valueAxis_->tickInterval() != step) valueAxis_->setTickInterval(step);
+}
+
+void PointChart::takePalette() {
+    std::vector<QRgb> palette;
+    for (const QScatterSeries* series : series_) palette.push_back(series->color().rgba());
+    layer_->setPalette(std::move(palette));
+}
+
+std::optional<double> PointChart::momentAt(double x) const {
+    if (points_.empty() || series_.isEmpty()) return std::nullopt;
+    const QPointF inScene = viewportTransform().inverted().map(QPointF(x, 0));
+    QPointF inChart = chart()->mapFromScene(inScene);
+    // Only x matters; any height inside the plot area will do.
+    inChart.setY(chart()->plotArea().center().y());
+    const double seconds = chart()->mapToValue(inChart, series_.front()).x() / 1000;
+    if (!std::isfinite(seconds)) return std::nullopt;
+    return seconds;
+}
+
+bool PointChart::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            Q_EMIT pointerMoved(momentAt(static_cast<QMouseEvent*>(event)->position().x()));
+            break;
+        case QEvent::HoverEnter:
+        case QEvent::HoverMove:
+            Q_EMIT pointerMoved(momentAt(static_cast<QHoverEvent*>(event)->position().x()));
+            break;
+        default:
+            break;
+    }
+    return QChartView::viewportEvent(event);
+}
+
+}  // namespace quill::ui

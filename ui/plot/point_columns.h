@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "records/records.h"
+
+namespace quill::ui {
+
+/// The points of one series reduced to what drawing them needs, ten bytes each, in the order of
+/// the series. x is kept relative to `xOrigin`: a float then still places a point well within a
+/// pixel however far from 1970 its date lies.
+struct PointColumns {
+    double xOrigin = 0;
+    std::vector<float> x;
+    std::vector<float> y;
+    /// Per point, its index into `values`; empty for a series of one colour (all index 0).
+    std::vector<std::uint16_t> colour;
+    /// The distinct value texts, in order of first appearance; empty for a series of one colour.
+    std::vector<std::string> values;
+    // Extremes of the data, in the model's units (seconds since 1970, KB or KB/s).
+    double xMin = 0;
+    double xMax = 0;
+    double yMin = 0;
+    double yMax = 0;
+
+    std::size_t size() const { return x.size(); }
+    bool empty() const { return x.empty(); }
+    /// Heap held for the points, capacity included.
+    std::size_t bytes() const;
+};
+
+/// The most distinct values a series colours apart; any beyond share the last colour.
+inline constexpr std::size_t kMaxValues = 0xffff;
+
+/// One point per element, at (`date`, `size`), coloured by `value`.
+PointColumns pointColumns(const std::vector<PointStats>& points);
+/// One point per element, at (`date`, `rate`), all of one colour.
+PointColumns rateColumns(const std::vector<RateStats>& rates);
+
+}  // namespace quill::ui

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QGraphicsItem>
+#include <QImage>
+#include <QRgb>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "ui/plot/plot_scale.h"
+#include "ui/plot/point_columns.h"
+#include "ui/plot/point_raster.h"
+
+namespace quill::ui {
+
+/// The points of a chart, as one item laid over its plot area. A chart item per point costs
+/// seconds and gigabytes at millions of points; this item draws them all into one cached image
+/// and on every other repaint merely copies it. The image is drawn again only when the points,
+/// their ranges, the palette, the plot area's size or the screen's pixel ratio change.
+class PointLayer final : public QGraphicsItem {
+public:
+    /// `dotArea`: the area of each point's disc, in square pixels.
+    PointLayer(double dotArea, QGraphicsItem* parent = nullptr);
+
+    /// Shows `points` (not owned: they must stay alive and unchanged until the next call) over
+    /// `x` by `y`; null shows nothing.
+    void setPoints(const PointColumns* points, AxisRange x, AxisRange y);
+    void setPalette(std::vector<QRgb> palette);
+    /// Follows the chart's plot area, in the coordinates of the item's parent.
+    void setPlotArea(const QRectF& area);
+    /// Called after every paint, for whoever waits for the points to be on screen.
+    void setPaintedCallback(std::function<void()> painted) { painted_ = std::move(painted); }
+
+    /// How many times the image was drawn anew.
+    int rebuildCount() const { return rebuilds_; }
+    /// Whether the last paint showed the points as they are now.
+    bool upToDate() const { return !stale_ && shown_; }
+    /// Heap the cached image holds.
+    qsizetype imageBytes() const { return raster_.sizeInBytes(); }
+
+    QRectF boundingRect() const override { return {QPointF(), size_}; }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+private:
+    void invalidate();
+    void rebuild(double pixelRatio);
+
+    const PointColumns* points_ = nullptr;
+    AxisRange x_;
+    AxisRange y_;
+    std::vector<QRgb> palette_;
+    QSizeF size_;
+    double dotArea_;
+    std::optional<DotStamp> dot_;  ///< for `pixelRatio_`
+    double pixelRatio_ = 0;
+    QImage raster_;
+    bool stale_ = true;
+    bool shown_ = false;
+    int rebuilds_ = 0;
+    std::function<void()> painted_;
+};
+
+}  // namespace quill::ui
