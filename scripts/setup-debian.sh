@@ -7,6 +7,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libsimdjson-dev
+  qt6-base-dev qt6-charts-dev qt6-pdf-dev qt6-svg-dev libqt6svg6
+  fonts-dejavu-core
+  desktop-file-utils appstream
   libgtest-dev libgmock-dev libbenchmark-dev
   tzdata
   clang libclang-rt-14-dev

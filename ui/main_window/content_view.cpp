@@ -1,0 +1,164 @@
+#include "ui/main_window/content_view.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWidgetAction>
+
+#include "ui/main_window/message_row.h"
+#include "ui/main_window/stat_list_model.h"
+#include "ui/open_file/read_stats.h"
+
+namespace quill::ui {
+
+QIcon themedIcon(const QString& name) {
+    return QIcon::fromTheme(name, QIcon(QStringLiteral(":/icons/%1.svg").arg(name)));
+}
+
+namespace {
+
+QAction* makeAction(QObject* parent, const QString& id, const QString& title, const QString& icon,
+                    const QString& help) {
+    auto* action = new QAction(themedIcon(icon), title, parent);
+    action->setObjectName(id);
+    action->setToolTip(help);
+    action->setStatusTip(help);
+    return action;
+}
+
+}  // namespace
+
+ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser& chooser,
+                         QWidget* parent)
+    : QMainWindow(parent), loggy_(loggy), openWindow_(openWindow), chooser_(chooser) {
+    listModel_ = new StatListModel(loggy_, this);
+    list_ = new QListView;
+    list_->setObjectName(QStringLiteral("statList"));
+    list_->setModel(listModel_);
+    list_->setItemDelegate(new MessageRow(list_));
+    list_->setUniformItemSizes(true);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setFont(messageRowFont());
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->addWidget(list_);
+    setCentralWidget(content);
+    statusBar()->setSizeGripEnabled(true);
+    makeActions();
+    makeToolbar();
+    makeMenus();
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                const StatLine* line = listModel_->line(current.row());
+                selection_ = line ? std::optional<Uuid>(line->id) : std::nullopt;
+            });
+    observer_ = new ModelObserver(loggy_, [this] { draw(); }, this);
+    observer_->drawNow();
+    resize(1100, 640);
+}
+
+void ContentView::draw() {
+    setWindowTitle(QStringLiteral("Quillometer: ") + QString::fromStdString(loggy_.fileName()));
+    listModel_->refresh();
+}
+
+void ContentView::makeActions() {
+    read_ = makeAction(this, QStringLiteral("readstats"), QStringLiteral("Read JSONL"),
+                       QStringLiteral("document-open"), QStringLiteral("Read statistics from JSON Line file"));
+    read_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    chart_ = makeAction(this, QStringLiteral("chart"), QStringLiteral("Chart selection"),
+                        QStringLiteral("office-chart-bar"),
+                        QStringLiteral("Chart entries for the first selected log file"));
+    chart_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    plot_ = makeAction(this, QStringLiteral("plot"), QStringLiteral("Plot all logs"),
+                       QStringLiteral("office-chart-scatter"), QStringLiteral("Plot summary data for all logs"));
+    help_ = makeAction(this, QStringLiteral("help"), QStringLiteral("Quillometer Help"),
+                       QStringLiteral("help-contents"), QStringLiteral("Show the Quillometer manual"));
+    for (QAction* action : {read_, chart_, plot_}) addAction(action);
+    connect(read_, &QAction::triggered, this, [this] {
+        readStats(loggy_, chooser_, this,
+                  [this](const LoadOutcome& outcome, const QString& name) { reportLoad(outcome, name); });
+    });
+    connect(chart_, &QAction::triggered, this, &ContentView::chartSelection);
+    connect(plot_, &QAction::triggered, this, [this] { openWindow_.openWindow(WindowId::Plot); });
+    connect(help_, &QAction::triggered, this, [this] { openWindow_.openWindow(WindowId::Help); });
+}
+
+void ContentView::makeToolbar() {
+    toolbar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolbar_->setObjectName(QStringLiteral("ContentView.toolbar"));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolbar_->setMovable(false);
+    // Each item is a button of its own, so hiding it from the toolbar leaves its command and
+    // shortcut working.
+    for (QAction* action : {read_, chart_, plot_}) {
+        auto* button = new QToolButton;
+        button->setDefaultAction(action);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        QAction* item = toolbar_->addWidget(button);
+        item->setObjectName(action->objectName() + QStringLiteral(".item"));
+        item->setText(action->text());
+    }
+    toolbar_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(toolbar_, &QWidget::customContextMenuRequested, this, &ContentView::showToolbarMenu);
+}
+
+void ContentView::showToolbarMenu(const QPoint& position) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("toolbarMenu"));
+    for (QAction* item : toolbar_->actions()) {
+        QAction* toggle = menu.addAction(item->text());
+        toggle->setCheckable(true);
+        toggle->setChecked(item->isVisible());
+        connect(toggle, &QAction::toggled, item, &QAction::setVisible);
+    }
+    menu.exec(toolbar_->mapToGlobal(position));
+}
+
+void ContentView::makeMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(read_);
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence::Quit);
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addAction(chart_);
+    view->addAction(plot_);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+    help->addAction(help_);
+}
+
+void ContentView::chartSelection() {
+    if (!selection_) return;
+    const auto& lines = loggy_.statList();
+    const auto found = std::find_if(lines.begin(), lines.end(),
+                                    [&](const StatLine& line) { return line.id == *selection_; });
+    // A selection from before the last load names no line of this list: nothing to chart.
+    if (found == lines.end()) return;
+    const StatLine line = *found;
+    openWindow_.openWindow(WindowId::Chart);
+    loggy_.selectStat(line);
+}
+
+void ContentView::openFile(const QString& path) {
+    completeReadStats(loggy_, kResponseOK, FileLocation::local(path.toStdString()),
+                      [this](const LoadOutcome& outcome, const QString& name) { reportLoad(outcome, name); });
+}
+
+void ContentView::reportLoad(const LoadOutcome& outcome, const QString& fileName) {
+    if (outcome.status == LoadStatus::ReadFailed) {
+        statusBar()->showMessage(QStringLiteral("Could not read \u201c%1\u201d: %2")
+                                     .arg(fileName, QString::fromStdString(outcome.error)));
+    } else if (outcome.status == LoadStatus::Loaded) {
+        statusBar()->showMessage(QStringLiteral("%1 records").arg(loggy_.statList().size()));
+    }
+}
+
+}  // namespace quill::ui

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QStringList>
+#include <QStyledItemDelegate>
+#include <array>
+
+namespace quill::ui {
+
+/// One text of a row and the colour it is drawn in; an invalid colour means the palette's.
+struct RowText {
+    QString text;
+    QColor colour;
+};
+
+/// The brown, red and green of the row, in tones that read well on the palette's base.
+struct RowColours {
+    QColor brown, red, green;
+};
+RowColours rowColours(const QPalette& palette);
+
+/// The seven texts of a row, in order: previous date, the dash, entry date, duration with
+/// " s" (brown), size (red), rate (green), file.
+std::array<RowText, 7> messageRowTexts(const QModelIndex& index, const RowColours& colours);
+
+/// The 12-point monospaced system font every row is drawn in.
+QFont messageRowFont();
+
+/// Draws a line of the main list as its seven texts in a row. Dates, durations, sizes and
+/// rates start at the same place on every row, so the list reads as columns.
+class MessageRow final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit MessageRow(QObject* parent = nullptr);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    QFont font_;
+    std::array<int, 6> minWidths_{};  ///< the least width of each slot but the last, in pixels
+    int spacing_ = 8;
+};
+
+}  // namespace quill::ui

@@ -1,0 +1,37 @@
+#include "ui/open_file/file_chooser.h"
+
+#include <QFileDialog>
+#include <QUrl>
+
+namespace quill::ui {
+
+namespace {
+
+std::optional<FileLocation> locationOf(const QList<QUrl>& urls) {
+    if (urls.isEmpty()) return std::nullopt;
+    const QUrl& url = urls.first();
+    if (url.isLocalFile()) return FileLocation::local(url.toLocalFile().toStdString());
+    return FileLocation::remote(url.toString().toStdString());
+}
+
+}  // namespace
+
+void DialogFileChooser::chooseStatFile(QWidget* parent, ChooseCompletion done) {
+    auto* dialog = new QFileDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setNameFilter(QStringLiteral("JSON Lines statistics (*.jsonl)"));
+    // The portal dialogs ignore the button text; ours must read "Open".
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Open"));
+    dialog->setWindowModality(Qt::NonModal);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done](int result) {
+        const int response = result == QDialog::Accepted ? kResponseOK : 0;
+        done(response, response == kResponseOK ? locationOf(dialog->selectedUrls()) : std::nullopt);
+    });
+    last_ = dialog;
+    dialog->show();
+}
+
+}  // namespace quill::ui

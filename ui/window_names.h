@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace quill::ui {
+
+/// The application's four single windows.
+enum class WindowId { Main, Chart, Plot, Help };
+inline constexpr std::array<WindowId, 4> kAllWindows{WindowId::Main, WindowId::Chart,
+                                                     WindowId::Plot, WindowId::Help};
+
+/// "main", "chart", "plot" or "help": the window's object name, by which tests and the
+/// window manager find it.
+QString windowIdentifier(WindowId id);
+/// The window's own title, shown while its content sets none: "Quillometer", "Bar chart",
+/// "Point plot", "Help Window".
+QString windowName(WindowId id);
+
+/// Opens a window by identifier: shows a fresh one, or raises the open one with its state.
+class WindowOpener {
+public:
+    virtual ~WindowOpener() = default;
+    virtual void openWindow(WindowId id) = 0;
+};
+
+}  // namespace quill::ui
