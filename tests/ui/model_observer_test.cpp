@@ -1,0 +1,70 @@
+#include "ui/model_observer.h"
+
+#include <QtTest>
+
+#include "tests/support.h"
+
+using namespace quill;
+
+class ModelObserverTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void subscribesToWhatTheDrawingRead();
+    void coalescesManyWritesIntoOneDraw();
+    void followsWhatTheLatestDrawingRead();
+    void stopsListeningWhenDestroyed();
+};
+
+void ModelObserverTest::subscribesToWhatTheDrawingRead() {
+    Quillstat model;
+    ui::ModelObserver observer(model, [&] { (void)model.fileName(); });
+    observer.drawNow();
+    QCOMPARE(observer.subscribedFields(), FieldSet{Field::FileName});
+    model.appendStatLine({});
+    QVERIFY(!observer.drawPending());
+    model.setFileName("a.jsonl");
+    QVERIFY(observer.drawPending());
+}
+
+void ModelObserverTest::coalescesManyWritesIntoOneDraw() {
+    Quillstat model;
+    ui::ModelObserver observer(model, [&] { (void)model.statList().size(); });
+    observer.drawNow();
+    for (int i = 0; i < 1000; ++i) model.appendStatLine({});
+    QCOMPARE(observer.drawCount(), 1);
+    QTRY_COMPARE(observer.drawCount(), 2);
+    QTest::qWait(10);
+    QCOMPARE(observer.drawCount(), 2);
+}
+
+void ModelObserverTest::followsWhatTheLatestDrawingRead() {
+    // A view that reads a field only in some states must not miss that field's changes.
+    Quillstat model;
+    bool readsName = false;
+    ui::ModelObserver observer(model, [&] {
+        (void)model.startTime();
+        if (readsName) (void)model.fileName();
+    });
+    observer.drawNow();
+    model.setFileName("x");
+    QVERIFY(!observer.drawPending());
+    readsName = true;
+    model.setStartTime(5);
+    QTRY_COMPARE(observer.drawCount(), 2);
+    model.setFileName("y");
+    QVERIFY(observer.drawPending());
+}
+
+void ModelObserverTest::stopsListeningWhenDestroyed() {
+    Quillstat model;
+    {
+        ui::ModelObserver observer(model, [&] { (void)model.fileName(); });
+        observer.drawNow();
+        QCOMPARE(model.registrar().subscriberCount(Field::FileName), std::size_t{1});
+    }
+    QCOMPARE(model.registrar().subscriberCount(Field::FileName), std::size_t{0});
+    model.setFileName("after");  // must not reach a dead observer
+}
+
+QTEST_MAIN(ModelObserverTest)
+#include "model_observer_test.moc"
