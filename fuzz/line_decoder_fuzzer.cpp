@@ -11,18 +11,14 @@
 #include <vector>
 
 #include "records/line_decoder.h"
+#include "fuzz/invariants.h"
 #include "records/records.h"
 #include "records/utf8.h"
 
 namespace {
 
-[[noreturn]] void fail(const char* invariant) {
-    std::fprintf(stderr, "line_decoder_fuzzer: invariant broken: %s\n", invariant);
-    __builtin_trap();
-}
-
 void check(bool holds, const char* invariant) {
-    if (!holds) fail(invariant);
+    if (!holds) quill::fuzz::fail("line_decoder_fuzzer", invariant);
 }
 
 /// Texts reach the tables and charts as they are, so they must be well-formed UTF-8 whatever
@@ -35,18 +31,6 @@ void checkTexts(const quill::StatEntry& entry) {
         check(quill::isValidUtf8(process.process), "process is valid UTF-8");
 }
 
-bool sameEntry(const quill::StatEntry& a, const quill::StatEntry& b) {
-    if (a.unixTime != b.unixTime || a.totalBytes != b.totalBytes) return false;
-    if (a.type.view() != b.type.view() || a.record.view() != b.record.view()) return false;
-    if (a.file.view() != b.file.view()) return false;
-    if (a.processList.size() != b.processList.size()) return false;
-    for (std::size_t i = 0; i < a.processList.size(); ++i) {
-        const auto& pa = a.processList[i];
-        const auto& pb = b.processList[i];
-        if (pa.process.view() != pb.process.view() || pa.sizeBytes != pb.sizeBytes) return false;
-    }
-    return true;
-}
 
 /// Decodes `line` in place, from an allocation holding exactly the line and its padding so
 /// that a sanitizer sees any read beyond. The padding repeats the line's last byte: its values
@@ -65,7 +49,7 @@ std::optional<quill::StatEntry> decodeInPlace(quill::LineDecoder& decoder, std::
 void checkSameOutcome(const std::optional<quill::StatEntry>& a,
                       const std::optional<quill::StatEntry>& b, const char* invariant) {
     check(a.has_value() == b.has_value(), invariant);
-    if (a) check(sameEntry(*a, *b), invariant);
+    if (a) check(quill::fuzz::sameEntry(*a, *b), invariant);
 }
 
 }  // namespace

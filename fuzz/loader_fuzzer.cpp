@@ -19,17 +19,13 @@
 #include "analysis/loader.h"
 #include "analysis/quillstat.h"
 #include "records/line_decoder.h"
+#include "fuzz/invariants.h"
 #include "records/records.h"
 
 namespace {
 
-[[noreturn]] void fail(const char* invariant) {
-    std::fprintf(stderr, "loader_fuzzer: invariant broken: %s\n", invariant);
-    __builtin_trap();
-}
-
 void check(bool holds, const char* invariant) {
-    if (!holds) fail(invariant);
+    if (!holds) quill::fuzz::fail("loader_fuzzer", invariant);
 }
 
 /// The file each input is written to before it is loaded. The loader only reads paths, so the
@@ -107,18 +103,6 @@ std::vector<quill::StatEntry> referenceEntries(std::string_view text) {
     return entries;
 }
 
-bool sameEntry(const quill::StatEntry& a, const quill::StatEntry& b) {
-    if (a.unixTime != b.unixTime || a.totalBytes != b.totalBytes) return false;
-    if (a.type.view() != b.type.view() || a.record.view() != b.record.view()) return false;
-    if (a.file.view() != b.file.view()) return false;
-    if (a.processList.size() != b.processList.size()) return false;
-    for (std::size_t i = 0; i < a.processList.size(); ++i) {
-        const auto& pa = a.processList[i];
-        const auto& pb = b.processList[i];
-        if (pa.process.view() != pb.process.view() || pa.sizeBytes != pb.sizeBytes) return false;
-    }
-    return true;
-}
 
 void checkLines(const quill::Quillstat& model, std::string_view text) {
     const auto& lines = model.statList();
@@ -128,7 +112,7 @@ void checkLines(const quill::Quillstat& model, std::string_view text) {
     std::int64_t earliest = quill::Quillstat::kInitialStartTime;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const quill::StatLine& line = lines[i];
-        check(sameEntry(line.entry, expected[i]), "loaded record equals the line decoded alone");
+        check(quill::fuzz::sameEntry(line.entry, expected[i]), "loaded record equals the line decoded alone");
         check(!line.entryDate.empty(), "entryDate is not empty");
         check(line.entryDate.size() <= quill::DateFormatter::kMaxLength, "entryDate fits");
         check(model.startTime() <= line.entry.unixTime, "startTime is not after any record");
@@ -147,7 +131,7 @@ void checkSeries(const quill::Quillstat& model) {
 void checkSelection(quill::Quillstat& model, const quill::StatLine& line) {
     model.selectStat(line);
     const auto& selected = model.selectedStat();
-    check(selected.has_value() && sameEntry(*selected, line.entry), "selection is the line");
+    check(selected.has_value() && quill::fuzz::sameEntry(*selected, line.entry), "selection is the line");
     check(model.selectedStatStats().size() == line.entry.processList.size(),
           "one row per process of the selection");
     const std::string date = model.selectedDateText();
