@@ -35,13 +35,6 @@ TEST(Observation, AViewIsToldOnlyOfTheFieldsItRead) {
     EXPECT_EQ(list.events, (decltype(list.events){{false, Field::StatList}, {true, Field::StatList}}));
 }
 
-TEST(Observation, ReadsOutsideAScopeSubscribeNobody) {
-    Quillstat model;
-    (void)model.fileName();
-    TrackingScope scope(model.registrar());
-    EXPECT_TRUE(scope.accessed().empty());
-}
-
 TEST(Observation, NestedScopesTrackTheirOwnReads) {
     Quillstat model;
     TrackingScope outer(model.registrar());
@@ -53,14 +46,6 @@ TEST(Observation, NestedScopesTrackTheirOwnReads) {
     }
     (void)model.ratesPoints();
     EXPECT_EQ(outer.accessed(), (FieldSet{Field::FileName, Field::RatesPoints}));
-}
-
-TEST(Observation, EachAppendIsOneNotificationPair) {
-    Quillstat model;
-    View list(model, false, true);
-    for (int i = 0; i < 10; ++i) model.appendStatLine({});
-    EXPECT_EQ(list.count(Field::StatList), 10u);
-    EXPECT_EQ(list.events.size(), 20u);
 }
 
 TEST(Observation, ResubscribingReplacesTheFields) {
