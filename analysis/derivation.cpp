@@ -44,7 +44,9 @@ Category categoryOf(std::string_view file) noexcept {
     return Category::Other;
 }
 
-std::string sizeText(std::int64_t totalBytes) { return decimal(totalBytes / 1024, " KB"); }
+std::string sizeText(std::int64_t totalBytes) {
+    return decimal(totalBytes / 1024, " KB");
+}
 
 IntervalFigures intervalFigures(std::int64_t unixTime, std::int64_t lastTime,
                                 std::int64_t totalBytes, bool persist) {
@@ -84,8 +86,8 @@ void Quillstat::deriveStatLine(StatEntry entry, Derivation& derivation) {
         // A previous time of 0 or less counts as no predecessor: such times mark records whose
         // clock was not set, and an interval from them would mean nothing.
         if (tracker.lastTime >= 1) {
-            IntervalFigures figures = intervalFigures(entry.unixTime, tracker.lastTime,
-                                                      entry.totalBytes, category == Category::Persist);
+            IntervalFigures figures = intervalFigures(
+                entry.unixTime, tracker.lastTime, entry.totalBytes, category == Category::Persist);
             line.duration = std::move(figures.duration);
             line.rate = std::move(figures.rate);
             line.rateInt = figures.rateInt;

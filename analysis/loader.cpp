@@ -61,7 +61,8 @@ void Quillstat::loadLines(LineReader& reader) {
     std::string_view line;
     while (reader.next(line)) {
         StatEntry entry;
-        if (decodeLine(decoder, line, repaired, entry)) deriveStatLine(std::move(entry), derivation);
+        if (decodeLine(decoder, line, repaired, entry))
+            deriveStatLine(std::move(entry), derivation);
     }
 }
 

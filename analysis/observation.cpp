@@ -9,7 +9,9 @@ TrackingScope::TrackingScope(Registrar& registrar)
     registrar_.innermost_ = this;
 }
 
-TrackingScope::~TrackingScope() { registrar_.innermost_ = outer_; }
+TrackingScope::~TrackingScope() {
+    registrar_.innermost_ = outer_;
+}
 
 void Registrar::subscribe(ChangeListener& listener, FieldSet fields) {
     unsubscribe(listener);

@@ -54,7 +54,9 @@ public:
     // every other write notifies, even when it changes nothing.
     void setFileName(std::string name);
     void setStartTime(std::int64_t time);
-    void setStatList(std::vector<StatLine> lines) { write(Field::StatList, statList_, std::move(lines)); }
+    void setStatList(std::vector<StatLine> lines) {
+        write(Field::StatList, statList_, std::move(lines));
+    }
     void appendStatLine(StatLine line) { append(Field::StatList, statList_, std::move(line)); }
     void setSelectedStat(std::optional<StatEntry> entry) {
         write(Field::SelectedStat, selectedStat_, std::move(entry));
@@ -80,7 +82,9 @@ public:
     void setRatesPoints(std::vector<RateStats> points) {
         write(Field::RatesPoints, ratesPoints_, std::move(points));
     }
-    void appendRatesPoints(RateStats point) { append(Field::RatesPoints, ratesPoints_, std::move(point)); }
+    void appendRatesPoints(RateStats point) {
+        append(Field::RatesPoints, ratesPoints_, std::move(point));
+    }
 
     // Operations.
 

@@ -22,8 +22,8 @@ void Quillstat::selectStat(const StatLine& line) {
         const std::string_view name = shortProcessName(process.process);
         // Most names have no folder: keep sharing the record's text then.
         Text shortName = name.size() == process.process.size() ? process.process : Text(name);
-        appendSelectedStatStats(StatStats{ids_.next(), std::move(shortName),
-                                          process.sizeBytes / 1024, ++count});
+        appendSelectedStatStats(
+            StatStats{ids_.next(), std::move(shortName), process.sizeBytes / 1024, ++count});
     }
 }
 

@@ -1,6 +1,8 @@
 // quillometer-bench: how fast a statistics file loads, against the floor set by parsing it,
 // and how much memory the load and the loaded model take.
 
+#include <simdjson.h>
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -10,8 +12,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <simdjson.h>
 
 #include "analysis/loader.h"
 #include "bench/measurements.h"

@@ -21,7 +21,9 @@ public:
     void openWindow(quill::ui::WindowId) override {}
 };
 
-double ms(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
+double ms(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
 
 /// Time from the load's return to the redrawn, repainted list.
 double showAfterLoad(quill::ui::ContentView& window, quill::Quillstat& model,

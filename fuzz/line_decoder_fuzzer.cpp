@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "records/line_decoder.h"
 #include "fuzz/invariants.h"
+#include "records/line_decoder.h"
 #include "records/records.h"
 #include "records/utf8.h"
 
@@ -30,7 +30,6 @@ void checkTexts(const quill::StatEntry& entry) {
     for (const auto& process : entry.processList)
         check(quill::isValidUtf8(process.process), "process is valid UTF-8");
 }
-
 
 /// Decodes `line` in place, from an allocation holding exactly the line and its padding so
 /// that a sanitizer sees any read beyond. The padding repeats the line's last byte: its values

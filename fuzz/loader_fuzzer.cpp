@@ -18,8 +18,8 @@
 #include "analysis/date_format.h"
 #include "analysis/loader.h"
 #include "analysis/quillstat.h"
-#include "records/line_decoder.h"
 #include "fuzz/invariants.h"
+#include "records/line_decoder.h"
 #include "records/records.h"
 
 namespace {
@@ -103,7 +103,6 @@ std::vector<quill::StatEntry> referenceEntries(std::string_view text) {
     return entries;
 }
 
-
 void checkLines(const quill::Quillstat& model, std::string_view text) {
     const auto& lines = model.statList();
     check(lines.size() <= countPieces(text), "no more lines than non-empty pieces");
@@ -112,7 +111,8 @@ void checkLines(const quill::Quillstat& model, std::string_view text) {
     std::int64_t earliest = quill::Quillstat::kInitialStartTime;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const quill::StatLine& line = lines[i];
-        check(quill::fuzz::sameEntry(line.entry, expected[i]), "loaded record equals the line decoded alone");
+        check(quill::fuzz::sameEntry(line.entry, expected[i]),
+              "loaded record equals the line decoded alone");
         check(!line.entryDate.empty(), "entryDate is not empty");
         check(line.entryDate.size() <= quill::DateFormatter::kMaxLength, "entryDate fits");
         check(model.startTime() <= line.entry.unixTime, "startTime is not after any record");
@@ -131,7 +131,8 @@ void checkSeries(const quill::Quillstat& model) {
 void checkSelection(quill::Quillstat& model, const quill::StatLine& line) {
     model.selectStat(line);
     const auto& selected = model.selectedStat();
-    check(selected.has_value() && quill::fuzz::sameEntry(*selected, line.entry), "selection is the line");
+    check(selected.has_value() && quill::fuzz::sameEntry(*selected, line.entry),
+          "selection is the line");
     check(model.selectedStatStats().size() == line.entry.processList.size(),
           "one row per process of the selection");
     const std::string date = model.selectedDateText();

@@ -15,7 +15,9 @@ namespace {
 
 using simdjson::dom::element;
 
-bool readInt(element value, std::int64_t& out) { return value.get_int64().get(out) == simdjson::SUCCESS; }
+bool readInt(element value, std::int64_t& out) {
+    return value.get_int64().get(out) == simdjson::SUCCESS;
+}
 
 bool readText(element value, TextPool& pool, Text& out) {
     std::string_view s;

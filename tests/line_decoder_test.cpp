@@ -41,14 +41,19 @@ TEST(LineDecoder, AcceptsFormsAroundTheRequiredMembers) {
         std::string line;
     };
     const Case cases[] = {
-        {"emptyProcessList", variant(R"([{"process":"/usr/libexec/logd","sizeBytes":2048},{"process":"kernel_task","sizeBytes":-1500}])", "[]")},
+        {"emptyProcessList",
+         variant(
+             R"([{"process":"/usr/libexec/logd","sizeBytes":2048},{"process":"kernel_task","sizeBytes":-1500}])",
+             "[]")},
         {"extraMembers", variant(R"("type":"t")", R"("Type":null,"type":"t","extra":{"a":[1,2]})")},
         {"extraProcessMember", variant(R"("sizeBytes":2048)", R"("sizeBytes":2048,"pid":7)")},
-        {"membersInAnyOrder", R"({"file":"f","record":"r","type":"t","processList":[],"totalBytes":1,"unixTime":2})"},
+        {"membersInAnyOrder",
+         R"({"file":"f","record":"r","type":"t","processList":[],"totalBytes":1,"unixTime":2})"},
         {"carriageReturnAndSpaces", " \t" + kGood + " \r"},
         {"int64Extremes", variant("1700000000", "-9223372036854775808")},
         {"int64Max", variant("3000000", "9223372036854775807")},
-        {"escapedStrings", variant(R"("file":"Persist/0001.tracev3")", R"("file":"Persist\/\u00e9\"q\"")")},
+        {"escapedStrings",
+         variant(R"("file":"Persist/0001.tracev3")", R"("file":"Persist\/\u00e9\"q\"")")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -79,7 +84,10 @@ TEST(LineDecoder, FailsTheWholeLineOnAnyBreach) {
         {"exponent", variant("3000000", "3e6")},
         {"aboveInt64", variant("3000000", "9223372036854775808")},
         {"belowInt64", variant("1700000000", "-9223372036854775809")},
-        {"processListNotArray", variant(R"([{"process":"/usr/libexec/logd","sizeBytes":2048},{"process":"kernel_task","sizeBytes":-1500}])", "{}")},
+        {"processListNotArray",
+         variant(
+             R"([{"process":"/usr/libexec/logd","sizeBytes":2048},{"process":"kernel_task","sizeBytes":-1500}])",
+             "{}")},
         {"nullProcess", variant(R"({"process":"kernel_task","sizeBytes":-1500})", "null")},
         {"processWithoutSize", variant(R"(,"sizeBytes":-1500)", "")},
         {"processNameNumber", variant(R"("kernel_task")", "5")},

@@ -1,8 +1,7 @@
 #include "analysis/loader.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/support.h"
 
@@ -22,8 +21,8 @@ std::string twoLines(const std::string& separator) {
 std::vector<std::string> texts(const Quillstat& model) {
     std::vector<std::string> out;
     for (const auto& l : model.statList())
-        out.push_back(l.prevDate.str() + "|" + l.entryDate.str() + "|" + l.size + "|" +
-                      l.duration + "|" + l.rate + "|" + l.entry.file.str());
+        out.push_back(l.prevDate.str() + "|" + l.entryDate.str() + "|" + l.size + "|" + l.duration +
+                      "|" + l.rate + "|" + l.entry.file.str());
     return out;
 }
 
@@ -56,9 +55,11 @@ TEST_F(Load, FillsListAndSeriesInFileOrder) {
     const auto outcome = loadBytes(model, twoLines("\n"), "day.jsonl");
     EXPECT_EQ(outcome.status, LoadStatus::Loaded);
     EXPECT_EQ(model.fileName(), "day.jsonl");
-    EXPECT_EQ(texts(model), (std::vector<std::string>{
-                                "|00:16:40+0000 1970-01-01|1 KB|||Persist/1",
-                                "00:16:40+0000 1970-01-01|00:17:40+0000 1970-01-01|2929 KB|60|50000 B/s|Persist/2"}));
+    EXPECT_EQ(
+        texts(model),
+        (std::vector<std::string>{
+            "|00:16:40+0000 1970-01-01|1 KB|||Persist/1",
+            "00:16:40+0000 1970-01-01|00:17:40+0000 1970-01-01|2929 KB|60|50000 B/s|Persist/2"}));
     EXPECT_EQ(model.startTime(), 1000);
     EXPECT_EQ(model.pointsPersist().size(), 6u);
     EXPECT_EQ(model.ratesPoints().size(), 2u);
@@ -67,8 +68,9 @@ TEST_F(Load, FillsListAndSeriesInFileOrder) {
 TEST_F(Load, LineEndingsAndTheFinalLineFeedDoNotMatter) {
     loadBytes(model, twoLines("\n"));
     const auto expected = texts(model);
-    for (const std::string& bytes : {twoLines("\r\n"), twoLines("\n").substr(0, twoLines("\n").size() - 1),
-                                     "\n\n" + twoLines("\n\n\n"), "\xEF\xBB\xBF" + twoLines("\n")}) {
+    for (const std::string& bytes :
+         {twoLines("\r\n"), twoLines("\n").substr(0, twoLines("\n").size() - 1),
+          "\n\n" + twoLines("\n\n\n"), "\xEF\xBB\xBF" + twoLines("\n")}) {
         Quillstat other;
         loadBytes(other, bytes);
         EXPECT_EQ(texts(other), expected);
@@ -96,8 +98,8 @@ TEST_F(Load, EmptyFileGivesAnEmptyModelButKeepsStartTime) {
 }
 
 TEST_F(Load, IllFormedUtf8InStringsIsRepairedElsewhereTheLineFails) {
-    std::string bytes = statLine(1000, 0, "Persist/\xFF") + "\n" +
-                        statLine(1100, 0, "Persist/2") + "\xC3\n";
+    std::string bytes =
+        statLine(1000, 0, "Persist/\xFF") + "\n" + statLine(1100, 0, "Persist/2") + "\xC3\n";
     loadBytes(model, bytes);
     ASSERT_EQ(model.statList().size(), 1u);
     EXPECT_EQ(model.statList()[0].entry.file.view(), "Persist/\xEF\xBF\xBD");

@@ -31,8 +31,10 @@ TEST(Observation, AViewIsToldOnlyOfTheFieldsItRead) {
     View list(model, false, true);
     model.appendStatLine({});
     model.setFileName("a.jsonl");
-    EXPECT_EQ(title.events, (decltype(title.events){{false, Field::FileName}, {true, Field::FileName}}));
-    EXPECT_EQ(list.events, (decltype(list.events){{false, Field::StatList}, {true, Field::StatList}}));
+    EXPECT_EQ(title.events,
+              (decltype(title.events){{false, Field::FileName}, {true, Field::FileName}}));
+    EXPECT_EQ(list.events,
+              (decltype(list.events){{false, Field::StatList}, {true, Field::StatList}}));
 }
 
 TEST(Observation, NestedScopesTrackTheirOwnReads) {

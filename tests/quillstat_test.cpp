@@ -41,11 +41,11 @@ TEST(Quillstat, ListAndSelectionWritesAlwaysNotify) {
     model.setPointsPersist({});
     model.setSelectedStat(std::nullopt);
     EXPECT_EQ(seen.events, (decltype(seen.events){{false, Field::StatList},
-                                                    {true, Field::StatList},
-                                                    {false, Field::PointsPersist},
-                                                    {true, Field::PointsPersist},
-                                                    {false, Field::SelectedStat},
-                                                    {true, Field::SelectedStat}}));
+                                                  {true, Field::StatList},
+                                                  {false, Field::PointsPersist},
+                                                  {true, Field::PointsPersist},
+                                                  {false, Field::SelectedStat},
+                                                  {true, Field::SelectedStat}}));
 }
 
 /// Checks, when told that a field changed, that the model already holds the new value.

@@ -24,11 +24,11 @@ TEST_F(Series, EmptyListStillWritesEverySeriesInOrder) {
     test::AllFields seen(model);
     model.buildSeries();
     EXPECT_EQ(seen.events, (decltype(seen.events){{false, Field::PointsPersist},
-                                                    {true, Field::PointsPersist},
-                                                    {false, Field::PointsSpecial},
-                                                    {true, Field::PointsSpecial},
-                                                    {false, Field::RatesPoints},
-                                                    {true, Field::RatesPoints}}));
+                                                  {true, Field::PointsPersist},
+                                                  {false, Field::PointsSpecial},
+                                                  {true, Field::PointsSpecial},
+                                                  {false, Field::RatesPoints},
+                                                  {true, Field::RatesPoints}}));
 }
 
 TEST_F(Series, PersistLineGivesThreeLabelledPointsAndARatePoint) {

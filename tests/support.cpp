@@ -43,7 +43,8 @@ std::string statLine(long long unixTime, long long totalBytes, const std::string
     std::string list;
     for (const auto& p : processes) {
         if (!list.empty()) list += ',';
-        list += R"({"process":")" + p.process + R"(","sizeBytes":)" + std::to_string(p.sizeBytes) + "}";
+        list +=
+            R"({"process":")" + p.process + R"(","sizeBytes":)" + std::to_string(p.sizeBytes) + "}";
     }
     return R"({"unixTime":)" + std::to_string(unixTime) + R"(,"totalBytes":)" +
            std::to_string(totalBytes) + R"(,"processList":[)" + list +

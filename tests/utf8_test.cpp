@@ -13,7 +13,9 @@ struct RepairCase {
     std::string expected;
 };
 
-void PrintTo(const RepairCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const RepairCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class Utf8Repair : public ::testing::TestWithParam<RepairCase> {};
 
@@ -27,22 +29,22 @@ TEST_P(Utf8Repair, ReplacesEachMaximalSubpartOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, Utf8Repair,
-    ::testing::Values(
-        RepairCase{"ascii", "plain", "plain"},
-        RepairCase{"wellFormedMultibyte", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80",
-                   "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
-        RepairCase{"loneContinuation", "a\x80z", "a" + kFffd + "z"},
-        RepairCase{"truncatedThreeByteIsOneSubpart", "\xE2\x82z", kFffd + "z"},
-        RepairCase{"truncatedAtEnd", "a\xF0\x9F\x98", "a" + kFffd},
-        RepairCase{"overlongTwoByte", "\xC0\xAF", kFffd + kFffd},
-        RepairCase{"overlongThreeByte", "\xE0\x80\xAF", kFffd + kFffd + kFffd},
-        RepairCase{"surrogate", "\xED\xA0\x80", kFffd + kFffd + kFffd},
-        RepairCase{"aboveMaximum", "\xF4\x90\x80\x80", kFffd + kFffd + kFffd + kFffd},
-        RepairCase{"invalidLeads", "\xF5\xFF\xFE", kFffd + kFffd + kFffd},
-        // The example of the Unicode standard's table 3-8.
-        RepairCase{"unicodeTable3_8", "\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
-                   "a" + kFffd + kFffd + kFffd + "b" + kFffd + "c" + kFffd + kFffd + "d"},
-        RepairCase{"lineFeedEndsASequence", "\xE2\n", kFffd + "\n"}),
+    ::testing::Values(RepairCase{"ascii", "plain", "plain"},
+                      RepairCase{"wellFormedMultibyte", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80",
+                                 "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+                      RepairCase{"loneContinuation", "a\x80z", "a" + kFffd + "z"},
+                      RepairCase{"truncatedThreeByteIsOneSubpart", "\xE2\x82z", kFffd + "z"},
+                      RepairCase{"truncatedAtEnd", "a\xF0\x9F\x98", "a" + kFffd},
+                      RepairCase{"overlongTwoByte", "\xC0\xAF", kFffd + kFffd},
+                      RepairCase{"overlongThreeByte", "\xE0\x80\xAF", kFffd + kFffd + kFffd},
+                      RepairCase{"surrogate", "\xED\xA0\x80", kFffd + kFffd + kFffd},
+                      RepairCase{"aboveMaximum", "\xF4\x90\x80\x80", kFffd + kFffd + kFffd + kFffd},
+                      RepairCase{"invalidLeads", "\xF5\xFF\xFE", kFffd + kFffd + kFffd},
+                      // The example of the Unicode standard's table 3-8.
+                      RepairCase{
+                          "unicodeTable3_8", "\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
+                          "a" + kFffd + kFffd + kFffd + "b" + kFffd + "c" + kFffd + kFffd + "d"},
+                      RepairCase{"lineFeedEndsASequence", "\xE2\n", kFffd + "\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

@@ -11,15 +11,16 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quillometer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillometer"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.quillometer.Quillometer"));
-    QApplication::setWindowIcon(QIcon::fromTheme(
-        QStringLiteral("io.github.quillometer.Quillometer"),
-        QIcon(QStringLiteral(":/icons/io.github.quillometer.Quillometer.svg"))));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("io.github.quillometer.Quillometer"),
+                         QIcon(QStringLiteral(":/icons/io.github.quillometer.Quillometer.svg"))));
     quill::ui::QuillometerApp app;
     app.start();
     // A file opened from the desktop (the launcher passes its path) loads as if chosen.
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {
-        if (auto* main = qobject_cast<quill::ui::ContentView*>(app.window(quill::ui::WindowId::Main)))
+        if (auto* main =
+                qobject_cast<quill::ui::ContentView*>(app.window(quill::ui::WindowId::Main)))
             main->openFile(arguments.at(1));
     }
     QApplication::exec();

@@ -7,7 +7,9 @@ namespace quill::ui {
 ModelObserver::ModelObserver(Quillstat& model, std::function<void()> draw, QObject* parent)
     : QObject(parent), model_(model), draw_(std::move(draw)) {}
 
-ModelObserver::~ModelObserver() { model_.registrar().unsubscribe(*this); }
+ModelObserver::~ModelObserver() {
+    model_.registrar().unsubscribe(*this);
+}
 
 void ModelObserver::drawNow() {
     pending_ = false;
@@ -25,7 +27,11 @@ void ModelObserver::scheduleDraw() {
     if (pending_) return;
     pending_ = true;
     QMetaObject::invokeMethod(
-        this, [this] { if (pending_) drawNow(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            if (pending_) drawNow();
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace quill::ui

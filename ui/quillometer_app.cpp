@@ -18,14 +18,20 @@ QuillometerApp::~QuillometerApp() {
     for (auto& window : windows_) delete window.data();
 }
 
-void QuillometerApp::start() { openWindow(WindowId::Main); }
+void QuillometerApp::start() {
+    openWindow(WindowId::Main);
+}
 
 QWidget* QuillometerApp::makeContent(WindowId id) {
     switch (id) {
-        case WindowId::Main: return new ContentView(loggy_, *this, *chooser_);
-        case WindowId::Chart: return new ChartView(loggy_);
-        case WindowId::Plot: return new PlotView(loggy_);
-        case WindowId::Help: return new HelpView(manualPath_);
+        case WindowId::Main:
+            return new ContentView(loggy_, *this, *chooser_);
+        case WindowId::Chart:
+            return new ChartView(loggy_);
+        case WindowId::Plot:
+            return new PlotView(loggy_);
+        case WindowId::Help:
+            return new HelpView(manualPath_);
     }
     return nullptr;
 }

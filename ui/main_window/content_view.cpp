@@ -58,7 +58,8 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
                 const StatLine* line = listModel_->line(current.row());
                 selection_ = line ? std::optional<Uuid>(line->id) : std::nullopt;
             });
-    observer_ = new ModelObserver(loggy_, [this] { draw(); }, this);
+    observer_ = new ModelObserver(
+        loggy_, [this] { draw(); }, this);
     observer_->drawNow();
     resize(1100, 640);
 }
@@ -70,20 +71,24 @@ void ContentView::draw() {
 
 void ContentView::makeActions() {
     read_ = makeAction(this, QStringLiteral("readstats"), QStringLiteral("Read JSONL"),
-                       QStringLiteral("document-open"), QStringLiteral("Read statistics from JSON Line file"));
+                       QStringLiteral("document-open"),
+                       QStringLiteral("Read statistics from JSON Line file"));
     read_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     chart_ = makeAction(this, QStringLiteral("chart"), QStringLiteral("Chart selection"),
                         QStringLiteral("office-chart-bar"),
                         QStringLiteral("Chart entries for the first selected log file"));
     chart_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     plot_ = makeAction(this, QStringLiteral("plot"), QStringLiteral("Plot all logs"),
-                       QStringLiteral("office-chart-scatter"), QStringLiteral("Plot summary data for all logs"));
-    help_ = makeAction(this, QStringLiteral("help"), QStringLiteral("Quillometer Help"),
-                       QStringLiteral("help-contents"), QStringLiteral("Show the Quillometer manual"));
+                       QStringLiteral("office-chart-scatter"),
+                       QStringLiteral("Plot summary data for all logs"));
+    help_ =
+        makeAction(this, QStringLiteral("help"), QStringLiteral("Quillometer Help"),
+                   QStringLiteral("help-contents"), QStringLiteral("Show the Quillometer manual"));
     for (QAction* action : {read_, chart_, plot_}) addAction(action);
     connect(read_, &QAction::triggered, this, [this] {
-        readStats(loggy_, chooser_, this,
-                  [this](const LoadOutcome& outcome, const QString& name) { reportLoad(outcome, name); });
+        readStats(loggy_, chooser_, this, [this](const LoadOutcome& outcome, const QString& name) {
+            reportLoad(outcome, name);
+        });
     });
     connect(chart_, &QAction::triggered, this, &ContentView::chartSelection);
     connect(plot_, &QAction::triggered, this, [this] { openWindow_.openWindow(WindowId::Plot); });
@@ -148,8 +153,9 @@ void ContentView::chartSelection() {
 }
 
 void ContentView::openFile(const QString& path) {
-    completeReadStats(loggy_, kResponseOK, FileLocation::local(path.toStdString()),
-                      [this](const LoadOutcome& outcome, const QString& name) { reportLoad(outcome, name); });
+    completeReadStats(
+        loggy_, kResponseOK, FileLocation::local(path.toStdString()),
+        [this](const LoadOutcome& outcome, const QString& name) { reportLoad(outcome, name); });
 }
 
 void ContentView::reportLoad(const LoadOutcome& outcome, const QString& fileName) {

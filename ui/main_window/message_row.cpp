@@ -10,7 +10,9 @@ namespace quill::ui {
 
 namespace {
 
-bool isDark(const QPalette& palette) { return palette.color(QPalette::Base).lightness() < 128; }
+bool isDark(const QPalette& palette) {
+    return palette.color(QPalette::Base).lightness() < 128;
+}
 
 /// Least widths of the first six slots, in characters: two dates "HH:mm:ss+hhmm yyyy-MM-dd",
 /// the dash, a duration of up to eight digits with " s", a size and a rate.
@@ -59,7 +61,8 @@ void MessageRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
 
     const bool selected = option.state.testFlag(QStyle::State_Selected);
-    const QColor plain = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    const QColor plain =
+        option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const auto texts = messageRowTexts(index, rowColours(option.palette));
     const QFontMetrics metrics(font_);
     painter->save();
@@ -71,7 +74,8 @@ void MessageRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
         // On the selection's highlight the tones would drown; the row reads in one colour.
         painter->setPen(texts[i].colour.isValid() && !selected ? texts[i].colour : plain);
         const QRect rect(x, option.rect.top(), slot, option.rect.height());
-        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, texts[i].text);
+        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          texts[i].text);
         x += slot + spacing_;
     }
     painter->restore();

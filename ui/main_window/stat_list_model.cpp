@@ -33,34 +33,50 @@ const StatLine* StatListModel::line(int row) const {
     return &list[static_cast<std::size_t>(row)];
 }
 
-int StatListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int StatListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
 
 QVariant StatListModel::data(const QModelIndex& index, int role) const {
     const StatLine* l = line(index.row());
     if (!l) return {};
     switch (role) {
-        case PrevDateRole: return toQString(l->prevDate);
-        case EntryDateRole: return toQString(l->entryDate);
-        case DurationRole: return toQString(l->duration) + QStringLiteral(" s");
-        case SizeRole: return toQString(l->size);
-        case RateRole: return toQString(l->rate);
-        case FileRole: return toQString(l->entry.file);
-        case IdRole: return QString::fromStdString(l->id.toString());
+        case PrevDateRole:
+            return toQString(l->prevDate);
+        case EntryDateRole:
+            return toQString(l->entryDate);
+        case DurationRole:
+            return toQString(l->duration) + QStringLiteral(" s");
+        case SizeRole:
+            return toQString(l->size);
+        case RateRole:
+            return toQString(l->rate);
+        case FileRole:
+            return toQString(l->entry.file);
+        case IdRole:
+            return QString::fromStdString(l->id.toString());
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
-            return QStringList{toQString(l->prevDate), QStringLiteral("\u2013"),
-                               toQString(l->entryDate), toQString(l->duration) + QStringLiteral(" s"),
-                               toQString(l->size), toQString(l->rate), toQString(l->entry.file)}
+            return QStringList{
+                toQString(l->prevDate),  QStringLiteral("\u2013"),
+                toQString(l->entryDate), toQString(l->duration) + QStringLiteral(" s"),
+                toQString(l->size),      toQString(l->rate),
+                toQString(l->entry.file)}
                 .join(QLatin1Char(' '));
-        default: return {};
+        default:
+            return {};
     }
 }
 
 QHash<int, QByteArray> StatListModel::roleNames() const {
     auto names = QAbstractListModel::roleNames();
-    names.insert({{PrevDateRole, "prevDate"}, {EntryDateRole, "entryDate"},
-                  {DurationRole, "duration"}, {SizeRole, "size"}, {RateRole, "rate"},
-                  {FileRole, "file"}, {IdRole, "id"}});
+    names.insert({{PrevDateRole, "prevDate"},
+                  {EntryDateRole, "entryDate"},
+                  {DurationRole, "duration"},
+                  {SizeRole, "size"},
+                  {RateRole, "rate"},
+                  {FileRole, "file"},
+                  {IdRole, "id"}});
     return names;
 }
 

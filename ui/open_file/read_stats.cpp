@@ -47,10 +47,10 @@ void completeReadStats(Quillstat& model, int response, std::optional<FileLocatio
 }
 
 void readStats(Quillstat& model, FileChooser& chooser, QWidget* parent, LoadFinished finished) {
-    chooser.chooseStatFile(parent, [&model, finished](int response,
-                                                      std::optional<FileLocation> location) {
-        completeReadStats(model, response, std::move(location), finished);
-    });
+    chooser.chooseStatFile(parent,
+                           [&model, finished](int response, std::optional<FileLocation> location) {
+                               completeReadStats(model, response, std::move(location), finished);
+                           });
 }
 
 }  // namespace quill::ui

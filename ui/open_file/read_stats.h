@@ -12,8 +12,7 @@ namespace quill::ui {
 /// into `model` under a busy cursor and reports the outcome to `finished` (which may be empty).
 using LoadFinished = std::function<void(const LoadOutcome&, const QString& fileName)>;
 
-void readStats(Quillstat& model, FileChooser& chooser, QWidget* parent,
-               LoadFinished finished = {});
+void readStats(Quillstat& model, FileChooser& chooser, QWidget* parent, LoadFinished finished = {});
 
 /// The completion of the flow: loads `location` when `response` confirms it, under a busy
 /// cursor, one event-loop turn later; a cancel is handed to the model at once.

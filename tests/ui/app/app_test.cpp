@@ -29,8 +29,8 @@ QStringList visibleWindows() {
 }
 
 std::string sampleBytes() {
-    const std::vector<test::Proc> procs{{"/usr/libexec/logd", 3 << 20}, {"kernel_task", 1 << 20},
-                                        {"/usr/sbin/bluetoothd", 5000}};
+    const std::vector<test::Proc> procs{
+        {"/usr/libexec/logd", 3 << 20}, {"kernel_task", 1 << 20}, {"/usr/sbin/bluetoothd", 5000}};
     return test::statLine(1717488428, 8932365, "/db/Persist/0001.tracev3", procs) + "\n" +
            test::statLine(1717488801, 4080913, "/db/Special/0001.tracev3", procs) + "\n" +
            test::statLine(1717489290, 7003400, "/db/Persist/0002.tracev3", procs) + "\n";
@@ -101,8 +101,8 @@ void AppTest::launchShowsOnlyTheMainWindow() {
     QCOMPARE(main().windowTitle(), QStringLiteral("Quillometer: "));
     QCOMPARE(main().list()->model()->rowCount(), 0);
     const QList<QAction*> menus = main().menuBar()->actions();
-    const auto help = std::find_if(menus.begin(), menus.end(),
-                                   [](QAction* a) { return a->text() == "&Help"; });
+    const auto help =
+        std::find_if(menus.begin(), menus.end(), [](QAction* a) { return a->text() == "&Help"; });
     QVERIFY(help != menus.end());
     const QList<QAction*> items = (*help)->menu()->actions();
     QCOMPARE(items.size(), 1);
@@ -147,7 +147,8 @@ void AppTest::chartOpensTheChartWindowForTheSelectedLine() {
     QCOMPARE(visibleWindows(), (QStringList{"chart", "main"}));
     QVERIFY(app->loggy().selectedStat());
     QCOMPARE(app->loggy().selectedStat()->file.view(), "/db/Special/0001.tracev3");
-    QTRY_COMPARE(app->window(WindowId::Chart)->windowTitle(), QStringLiteral("/db/Special/0001.tracev3"));
+    QTRY_COMPARE(app->window(WindowId::Chart)->windowTitle(),
+                 QStringLiteral("/db/Special/0001.tracev3"));
     // Charting another line brings the same window forward with the new record.
     QWidget* chart = app->window(WindowId::Chart);
     select(2);
@@ -212,7 +213,8 @@ void AppTest::toolbarItemsCanBeHidden() {
     for (int i = 0; i < 3; ++i) QCOMPARE(items[i]->text(), titles[i]);
     QCOMPARE(main().readAction()->objectName(), ids[0]);
     QCOMPARE(main().readAction()->toolTip(), QStringLiteral("Read statistics from JSON Line file"));
-    QCOMPARE(main().chartAction()->toolTip(), QStringLiteral("Chart entries for the first selected log file"));
+    QCOMPARE(main().chartAction()->toolTip(),
+             QStringLiteral("Chart entries for the first selected log file"));
     QCOMPARE(main().plotAction()->toolTip(), QStringLiteral("Plot summary data for all logs"));
     QCOMPARE(main().readAction()->shortcut(), QKeySequence("Ctrl+O"));
     QCOMPARE(main().chartAction()->shortcut(), QKeySequence("Ctrl+G"));

@@ -1,10 +1,11 @@
+#include "ui/main_window/message_row.h"
+
 #include <QAbstractItemModelTester>
 #include <QFontInfo>
 #include <QListView>
 #include <QtTest>
 
 #include "tests/support.h"
-#include "ui/main_window/message_row.h"
 #include "ui/main_window/stat_list_model.h"
 
 using namespace quill;
@@ -53,10 +54,14 @@ void MessageRowTest::rowTexts_data() {
     QTest::newRow("firstOfCategory")
         << QString::fromStdString(two) << 0
         << QStringList{"", "\u2013", "00:16:40+0000 1970-01-01", " s", "1 KB", "", "Persist/a"};
-    QTest::newRow("second")
-        << QString::fromStdString(two) << 1
-        << QStringList{"00:16:40+0000 1970-01-01", "\u2013", "00:17:40+0000 1970-01-01", "60 s",
-                       "2929 KB", "50000 B/s", "Persist/b"};
+    QTest::newRow("second") << QString::fromStdString(two) << 1
+                            << QStringList{"00:16:40+0000 1970-01-01",
+                                           "\u2013",
+                                           "00:17:40+0000 1970-01-01",
+                                           "60 s",
+                                           "2929 KB",
+                                           "50000 B/s",
+                                           "Persist/b"};
 }
 
 void MessageRowTest::rowTexts() {
