@@ -5,6 +5,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -61,7 +62,9 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     observer_ = new ModelObserver(
         loggy_, [this] { draw(); }, this);
     observer_->drawNow();
-    resize(1100, 640);
+    // Wide enough for a row with a typical log path, where the screen allows it.
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    resize(std::min(1460, screenArea.width() * 9 / 10), std::min(720, screenArea.height() * 8 / 10));
 }
 
 void ContentView::draw() {
