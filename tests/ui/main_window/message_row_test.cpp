@@ -1,7 +1,7 @@
 #include "ui/main_window/message_row.h"
 
 #include <QAbstractItemModelTester>
-#include <QFontInfo>
+#include <QFontMetrics>
 #include <QListView>
 #include <QtTest>
 
@@ -99,7 +99,12 @@ void MessageRowTest::coloursDifferOnLightAndDarkPalettes() {
 void MessageRowTest::fontIsTwelvePointMonospace() {
     const QFont font = ui::messageRowFont();
     QCOMPARE(font.pointSize(), 12);
-    QVERIFY(QFontInfo(font).fixedPitch());
+    // Measured rather than asked: some monospaced fonts do not declare themselves fixed-pitch.
+    const QFontMetrics metrics(font);
+    QCOMPARE(metrics.horizontalAdvance(QLatin1Char('i')),
+             metrics.horizontalAdvance(QLatin1Char('W')));
+    QCOMPARE(metrics.horizontalAdvance(QLatin1Char('1')),
+             metrics.horizontalAdvance(QLatin1Char('m')));
 }
 
 QTEST_MAIN(MessageRowTest)
