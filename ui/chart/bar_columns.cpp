@@ -3,12 +3,14 @@
 #include <QHash>
 #include <algorithm>
 
+#include "ui/qt_text.h"
+
 namespace quill::ui {
 
 namespace {
 
 QString processText(const Text& process) {
-    QString name = QString::fromUtf8(process.data(), qsizetype(process.size()));
+    QString name = toQString(process);
     // An empty name still needs its own column: a null string would be no category at all.
     if (name.isNull()) name = QString(QLatin1String(""));
     return name;

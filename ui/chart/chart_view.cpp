@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "ui/model_observer.h"
+#include "ui/qt_text.h"
 #include "ui/window_names.h"
 
 namespace quill::ui {
@@ -38,10 +39,6 @@ QLabel* plainLabel(const QString& text, const QString& name, QWidget* parent) {
     // Process and file names are data: never let a "<" in one turn it into markup.
     label->setTextFormat(Qt::PlainText);
     return label;
-}
-
-QString qText(const Text& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 /// The lowest and highest points the stacks reach; negative sizes stack downward from zero.
@@ -189,7 +186,7 @@ void ChartView::buildChart(QVBoxLayout& stack) {
 void ChartView::draw() {
     const std::optional<StatEntry>& stat = loggy_.selectedStat();
     if (!stat) return drawEmpty();
-    setWindowTitle(qText(stat->file));
+    setWindowTitle(toQString(stat->file));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     dateText_->setText(QString::fromStdString(loggy_.selectedDateText()));
     sizeText_->setText(totalSizeText(stat->totalBytes));

@@ -2,19 +2,9 @@
 
 #include <limits>
 
+#include "ui/qt_text.h"
+
 namespace quill::ui {
-
-QString toQString(const Text& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-namespace {
-
-QString toQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 StatListModel::StatListModel(const Quillstat& model, QObject* parent)
     : QAbstractListModel(parent), model_(model) {}

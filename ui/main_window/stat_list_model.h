@@ -38,6 +38,4 @@ private:
     int rows_ = 0;
 };
 
-QString toQString(const Text& text);
-
 }  // namespace quill::ui
