@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -56,8 +57,8 @@ bool LineReader::fill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    // A line longer than the buffer: make room for another chunk of it.
-    if (end_ == capacity_) reserve(capacity_ + chunk_);
+    // A line longer than the buffer: double it, so a huge line costs linear copying.
+    if (end_ == capacity_) reserve(std::max(2 * capacity_, capacity_ + chunk_));
     for (;;) {
         const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
         if (n < 0 && errno == EINTR) continue;
