@@ -26,12 +26,12 @@ public:
     /// Same, written into `out` (at least kMaxLength bytes); returns the length written.
     std::size_t format(std::int64_t unixSeconds, char* out);
 
-    /// UTC offset in seconds of the local zone at that instant.
-    std::int64_t utcOffset(std::int64_t unixSeconds);
-
     static constexpr std::size_t kMaxLength = 64;
 
 private:
+    /// UTC offset in seconds of the local zone at that instant.
+    std::int64_t utcOffset(std::int64_t unixSeconds);
+
     Pattern pattern_;
     // Offset cache: records arrive mostly in time order, so the offset of the last hour seen
     // answers almost every call without asking the C library.

@@ -114,9 +114,7 @@ private:
     }
     template <typename T>
     void append(Field field, std::vector<T>& list, T value) {
-        registrar_.willChange(field);
-        list.push_back(std::move(value));
-        registrar_.didChange(field);
+        appendWith(field, list, [&](T& slot) { slot = std::move(value); });
     }
     /// Appends a default element and lets `fill` write it, between the notifications.
     template <typename T, typename Fill>

@@ -31,18 +31,6 @@ bool Uuid::isNull() const noexcept {
     return true;
 }
 
-std::string Uuid::toString() const {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(36);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) out.push_back('-');
-        out.push_back(kHex[bytes[i] >> 4]);
-        out.push_back(kHex[bytes[i] & 0xf]);
-    }
-    return out;
-}
-
 UuidGenerator::UuidGenerator() : UuidGenerator(entropySeed()) {}
 
 UuidGenerator::UuidGenerator(std::uint64_t seed) {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 namespace quill {
 
@@ -11,8 +10,6 @@ struct Uuid {
     std::array<std::uint8_t, 16> bytes{};
 
     bool isNull() const noexcept;
-    /// Lower-case 8-4-4-4-12 form.
-    std::string toString() const;
     friend bool operator==(const Uuid&, const Uuid&) = default;
 };
 

@@ -43,8 +43,6 @@ QVariant StatListModel::data(const QModelIndex& index, int role) const {
             return toQString(l->rate);
         case FileRole:
             return toQString(l->entry.file);
-        case IdRole:
-            return QString::fromStdString(l->id.toString());
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
             return QStringList{
@@ -56,18 +54,6 @@ QVariant StatListModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
     }
-}
-
-QHash<int, QByteArray> StatListModel::roleNames() const {
-    auto names = QAbstractListModel::roleNames();
-    names.insert({{PrevDateRole, "prevDate"},
-                  {EntryDateRole, "entryDate"},
-                  {DurationRole, "duration"},
-                  {SizeRole, "size"},
-                  {RateRole, "rate"},
-                  {FileRole, "file"},
-                  {IdRole, "id"}});
-    return names;
 }
 
 }  // namespace quill::ui

@@ -19,7 +19,6 @@ public:
         SizeRole,
         RateRole,
         FileRole,
-        IdRole,  ///< the line's id as text
     };
 
     explicit StatListModel(const Quillstat& model, QObject* parent = nullptr);
@@ -31,7 +30,6 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
 
 private:
     const Quillstat& model_;
