@@ -131,11 +131,5 @@ TEST_F(Derive, StartTimeOnlyFalls) {
     EXPECT_EQ(seen.events[0].second, Field::StartTime);
 }
 
-TEST_F(Derive, EqualRecordsGetDistinctIds) {
-    const Uuid a = add(1, 1, "a").id;
-    const Uuid b = add(1, 1, "a").id;
-    EXPECT_NE(a, b);
-}
-
 }  // namespace
 }  // namespace quill

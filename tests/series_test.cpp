@@ -87,14 +87,6 @@ TEST_F(Series, KeepsFileOrderAndNotifiesPerPoint) {
     EXPECT_EQ(model.pointsPersist()[3].time, 1000);
 }
 
-TEST_F(Series, RebuildingReplacesTheSeries) {
-    add(1000, "Persist");
-    model.buildSeries();
-    model.buildSeries();
-    EXPECT_EQ(model.pointsPersist().size(), 3u);
-    EXPECT_EQ(model.ratesPoints().size(), 1u);
-}
-
 TEST_F(Series, TimeBeyondSixtyFourBitsSaturates) {
     add(std::numeric_limits<std::int64_t>::min(), "other");
     add(std::numeric_limits<std::int64_t>::max(), "Persist");

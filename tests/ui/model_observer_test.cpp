@@ -9,22 +9,10 @@ using namespace quill;
 class ModelObserverTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void subscribesToWhatTheDrawingRead();
     void coalescesManyWritesIntoOneDraw();
     void followsWhatTheLatestDrawingRead();
     void stopsListeningWhenDestroyed();
 };
-
-void ModelObserverTest::subscribesToWhatTheDrawingRead() {
-    Quillstat model;
-    ui::ModelObserver observer(model, [&] { (void)model.fileName(); });
-    observer.drawNow();
-    QCOMPARE(observer.subscribedFields(), FieldSet{Field::FileName});
-    model.appendStatLine({});
-    QVERIFY(!observer.drawPending());
-    model.setFileName("a.jsonl");
-    QVERIFY(observer.drawPending());
-}
 
 void ModelObserverTest::coalescesManyWritesIntoOneDraw() {
     Quillstat model;
