@@ -31,7 +31,7 @@ constexpr int kSliderPadding = 5;
 /// Qt Charts cuts a category label to the width of its bar, even a slanted one; turned upright
 /// a process name needs only a line's height of that width and keeps most of its length. What
 /// still gets cut shows whole in the bar's tooltip.
-constexpr qreal kProcessLabelAngle = -90;
+constexpr int kProcessLabelAngle = -90;
 
 QLabel* plainLabel(const QString& text, const QString& name, QWidget* parent) {
     auto* label = new QLabel(text, parent);

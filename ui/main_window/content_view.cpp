@@ -64,7 +64,8 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     observer_->drawNow();
     // Wide enough for a row with a typical log path, where the screen allows it.
     const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
-    resize(std::min(1460, screenArea.width() * 9 / 10), std::min(720, screenArea.height() * 8 / 10));
+    resize(std::min(1460, screenArea.width() * 9 / 10),
+           std::min(720, screenArea.height() * 8 / 10));
 }
 
 void ContentView::draw() {
