@@ -2,7 +2,7 @@
 # Walks the newcomer's path on a new minimal Debian 12 root, as root:
 #   1. the README's start command builds the program, which then keeps running (offscreen);
 #   2. the README's test command passes;
-#   3. scripts/package-deb.sh builds the Release tree and the .deb, and lintian finds no error;
+#   3. scripts/package-deb.sh builds the Release tree and the .deb, and lintian finds no error or warning;
 #   4. on a second new root, apt-get installs the .deb with what it depends on, and the installed
 #      programs work.
 # It checks what is committed (HEAD), not uncommitted changes. Needs mmdebstrap and lintian
