@@ -23,8 +23,8 @@ test=(libgtest-dev tzdata desktop-file-utils appstream)
 # The .deb: CPack reads the binaries' shared libraries with file and dpkg-shlibdeps.
 package=(file dpkg-dev)
 # The CI stages: a fresh Debian root, the libFuzzer build, the format check, the package's
-# checker, and a real X server driven as a person would.
-ci=(mmdebstrap clang libclang-rt-14-dev clang-format lintian xvfb xauth xdotool)
+# checker, and a real X server driven as a person would (with screenshots from ImageMagick).
+ci=(mmdebstrap clang libclang-rt-14-dev clang-format lintian xvfb xauth xdotool imagemagick)
 
 packages=("${build[@]}" "${test[@]}" "${package[@]}")
 case "${1:-}" in
