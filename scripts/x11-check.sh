@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Drives the built program on a real X server (Xvfb, the xcb platform) with xdotool, as a person
+# would, and checks what the window system shows: the windows' names exactly as the server holds
+# them, that Chart selection charts only a selected row, and the chart window's first size.
+#
+#   scripts/x11-check.sh [BUILD_DIR]      (default build/dev; needs scripts/setup-debian.sh --ci)
+#
+# With QUILL_X11_SHOTS=DIR it leaves a screenshot of the screen at each step in DIR.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-$top/build/dev}" && pwd)"
+program="$build/ui/quillometer"
+sample="$top/examples/sample.jsonl"
+work="$(mktemp -d)"
+failures=0
+pids=()
+
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+say() { printf 'x11: %s\n' "$*"; }
+check() {
+  local what="$1"
+  shift
+  if "$@"; then say "ok: $what"; else say "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+start_server() {
+  # -displayfd picks a free display and writes its number once the server takes connections.
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  pids+=($!)
+  local i
+  for i in $(seq 1 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/display" ] || { cat "$work/xvfb.log"; say "Xvfb did not start"; exit 1; }
+  export DISPLAY=":$(head -n 1 "$work/display")"
+}
+
+shot() {
+  [ -n "${QUILL_X11_SHOTS:-}" ] || return 0
+  mkdir -p "$QUILL_X11_SHOTS"
+  import -window root "$QUILL_X11_SHOTS/$1.png" 2>/dev/null || true
+}
+
+# The names of the visible windows, one a line, sorted. Qt's unnamed helper windows are left out.
+window_names() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '' 2>/dev/null || true); do
+    xdotool getwindowname "$id"
+  done | grep -v '^$' | sort
+}
+
+# Waits up to 10 s for a visible window named exactly $1; prints its id.
+wait_window() {
+  local name="$1" i id
+  for i in $(seq 1 100); do
+    for id in $(xdotool search --onlyvisible --name '' 2>/dev/null || true); do
+      if [ "$(xdotool getwindowname "$id")" = "$name" ]; then
+        echo "$id"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+# Clicks at a point of a window (left button), with the modifier $3 held if given.
+click_in() {
+  local id="$1" x y
+  read -r x y <<<"$2"
+  xdotool mousemove --window "$id" "$x" "$y"
+  if [ -n "${3:-}" ]; then
+    xdotool keydown "$3" click 1 keyup "$3"
+  else
+    xdotool click 1
+  fi
+  sleep 0.3
+}
+
+has_window() { wait_window "$1" >/dev/null; }
+
+geometry() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | paste -sd' '; }
+
+same_names() {
+  local got
+  got="$(window_names)"
+  [ "$got" = "$1" ] || { say "  window names: $(printf '%s' "$got" | paste -sd'|')"; return 1; }
+}
+
+is_sample_file() { grep -qF "\"file\":\"$1\"" "$sample"; }
+
+readable_size() {
+  local width height
+  read -r width height <<<"$(geometry "$1")"
+  say "  chart window: ${width}x${height}"
+  [ "$width" -ge 760 ] && [ "$height" -ge 480 ] && [ "$width" -le 1600 ] && [ "$height" -le 1000 ]
+}
+
+start_server
+say "display $DISPLAY"
+QT_QPA_PLATFORM=xcb "$program" "$sample" >"$work/program.log" 2>&1 &
+pids+=($!)
+main="$(wait_window "Quillometer: sample.jsonl")" || {
+  cat "$work/program.log"
+  say "FAILED: no window named exactly \"Quillometer: sample.jsonl\"; visible: $(window_names | paste -sd'|')"
+  exit 1
+}
+say "ok: the main window is named \"Quillometer: sample.jsonl\""
+shot 1-main
+check "it is the only window" same_names "Quillometer: sample.jsonl"
+
+read -r width height <<<"$(geometry "$main")"
+row="$((width / 3)) $((height / 2))"
+click_in "$main" "$row"
+click_in "$main" "$row" ctrl
+xdotool key --clearmodifiers ctrl+g
+sleep 1
+shot 2-deselected-chart
+check "Chart selection with the row deselected opens no window" same_names "Quillometer: sample.jsonl"
+
+click_in "$main" "$row"
+xdotool key --clearmodifiers ctrl+g
+sleep 1
+chart=""
+for id in $(xdotool search --onlyvisible --name '' 2>/dev/null || true); do
+  [ "$id" = "$main" ] || [ -z "$(xdotool getwindowname "$id")" ] || chart="$id"
+done
+shot 3-chart
+if [ -z "$chart" ]; then
+  say "FAILED: Chart selection with a row selected opened no window"
+  failures=$((failures + 1))
+else
+  chart_name="$(xdotool getwindowname "$chart")"
+  check "the chart window is named by the charted file (\"$chart_name\")" is_sample_file "$chart_name"
+  check "the chart window opens at a readable size" readable_size "$chart"
+fi
+
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" $row key --clearmodifiers alt+v Down Return
+check "Plot all logs opens \"Log data: sample.jsonl\"" has_window "Log data: sample.jsonl"
+shot 4-plot
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" $row key --clearmodifiers alt+h Return
+check "Quillometer Help opens \"Help Window\"" has_window "Help Window"
+shot 5-help
+check "no window name carries a suffix" bash -c '! grep -q " — " <<<"$1"' _ "$(window_names)"
+
+if [ "$failures" -ne 0 ]; then
+  say "$failures check(s) failed; the program said:"
+  cat "$work/program.log"
+  exit 1
+fi
+say "every check passed"
