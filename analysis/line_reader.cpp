@@ -20,7 +20,10 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 }  // namespace
 
 LineReader::LineReader(const std::string& path, std::size_t chunk) : chunk_(chunk ? chunk : 1) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer and some devices wait for a line,
+    // both possibly forever. Only a regular file is read, and back in blocking mode, so that no
+    // file system can end a read early with EAGAIN.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd_ < 0) {
         error_ = std::strerror(errno);
         return;
@@ -30,6 +33,9 @@ LineReader::LineReader(const std::string& path, std::size_t chunk) : chunk_(chun
         error_ = std::strerror(errno);
     } else if (!S_ISREG(info.st_mode)) {
         error_ = S_ISDIR(info.st_mode) ? "is a directory" : "not a regular file";
+    } else if (const int flags = ::fcntl(fd_, F_GETFL);
+               flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        error_ = std::strerror(errno);
     } else {
         reserve(chunk_);
     }

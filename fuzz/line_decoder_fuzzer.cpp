@@ -72,5 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view wellFormed = valid ? input : std::string_view(repaired);
     checkSameOutcome(decoded, decodeInPlace(decoder, wellFormed),
                      "decodePadded agrees with decode");
+
+    checkSameOutcome(decoded, decoder.decode(quill::fuzz::withIgnoredMember(input)),
+                     "an ignored member changes nothing, whatever valid JSON it holds");
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "records/ignored_members.h"
 #include "records/utf8.h"
 
 namespace quill {
@@ -92,30 +93,45 @@ int readMember(std::string_view key, element value, TextPool& pool, StatEntry& o
     return ok ? static_cast<int>(bit) : -1;
 }
 
+bool readLine(element document, TextPool& pool, StatEntry& out) {
+    simdjson::dom::object object;
+    if (document.get_object().get(object) != simdjson::SUCCESS) return false;
+    unsigned seen = 0;
+    for (auto field : object) {
+        const int bit = readMember(field.key, field.value, pool, out);
+        if (bit < 0) return false;
+        seen |= static_cast<unsigned>(bit);
+    }
+    return seen == kAllMembers;
+}
+
 }  // namespace
 
 struct LineDecoder::Impl {
     simdjson::dom::parser parser;
     TextPool pool;
     std::string scratch;
+    std::string kept;  ///< a refused line without its ignored members
 };
 
 LineDecoder::LineDecoder() : impl_(std::make_unique<Impl>()) {}
 LineDecoder::~LineDecoder() = default;
 
 bool LineDecoder::decodePadded(std::string_view line, StatEntry& out) {
+    simdjson::dom::parser& parser = impl_->parser;
     element document;
-    if (impl_->parser.parse(line.data(), line.size(), false).get(document) != simdjson::SUCCESS)
-        return false;
-    simdjson::dom::object object;
-    if (document.get_object().get(object) != simdjson::SUCCESS) return false;
-    unsigned seen = 0;
-    for (auto field : object) {
-        const int bit = readMember(field.key, field.value, impl_->pool, out);
-        if (bit < 0) return false;
-        seen |= static_cast<unsigned>(bit);
-    }
-    return seen == kAllMembers;
+    if (parser.parse(line.data(), line.size(), false).get(document) == simdjson::SUCCESS)
+        return readLine(document, impl_->pool, out);
+    // The parser refuses some valid JSON as a whole: numbers beyond 64 bits or beyond a double,
+    // lone surrogate escapes, nesting deeper than its limit. A line whose ignored members alone
+    // hold such things is still a good line, so it is parsed again without them; only lines that
+    // fail pay for that.
+    std::string& kept = impl_->kept;
+    if (!isValidUtf8(line) || !dropIgnoredMembers(line, kept)) return false;
+    const std::size_t length = kept.size();
+    kept.append(kLinePadding, '\0');
+    if (parser.parse(kept.data(), length, false).get(document) != simdjson::SUCCESS) return false;
+    return readLine(document, impl_->pool, out);
 }
 
 std::optional<StatEntry> LineDecoder::decode(std::string_view line) {

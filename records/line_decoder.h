@@ -17,8 +17,9 @@ inline constexpr std::size_t kLinePadding = 64;
 /// the members "unixTime" and "totalBytes" (integers in the signed 64-bit range), "processList"
 /// (an array of objects, each with "process", a string, and "sizeBytes", an integer), and
 /// "type", "record" and "file" (strings). Any missing member, null, wrong type, non-integral or
-/// out-of-range number fails the whole line. Other members are ignored. A member given twice
-/// must be valid each time, and the last one counts.
+/// out-of-range number fails the whole line. Other members are ignored, whatever valid JSON
+/// they hold: numbers of any size, lone surrogate escapes and any depth of nesting included.
+/// A member given twice must be valid each time, and the last one counts.
 ///
 /// Numbers must be written as integers: 1.0 and 1e3 fail, since a writer that emits them for a
 /// byte count or a time has lost precision somewhere already.

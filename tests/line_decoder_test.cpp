@@ -54,6 +54,15 @@ TEST(LineDecoder, AcceptsFormsAroundTheRequiredMembers) {
         {"int64Max", variant("3000000", "9223372036854775807")},
         {"escapedStrings",
          variant(R"("file":"Persist/0001.tracev3")", R"("file":"Persist\/\u00e9\"q\"")")},
+        // Valid JSON that the parser refuses on its own, where only ignored members hold it.
+        {"bigIntegers",
+         variant(R"("type")",
+                 R"("big":123456789012345678901234567890,"low":-18446744073709551617,"type")")},
+        {"hugeExponents", variant(R"("type")", R"("e":[1e400,-1E+400,1.8e308],"type")")},
+        {"loneSurrogates", variant(R"("type")", R"("\udc00":"\ud800x","type")")},
+        {"deepNesting", variant(R"("type")", "\"deep\":" + std::string(5000, '[') +
+                                                 std::string(5000, ']') + ",\"type\"")},
+        {"bigNumberInProcess", variant(R"("sizeBytes":2048)", R"("sizeBytes":2048,"pid":1e999)")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -93,6 +102,14 @@ TEST(LineDecoder, FailsTheWholeLineOnAnyBreach) {
         {"processNameNumber", variant(R"("kernel_task")", "5")},
         {"duplicateWithBadValue", variant(R"("type":"t")", R"("type":"t","type":1)")},
         {"byteOutsideStrings", variant(R"(,"type")", ",\xFF\"type\"")},
+        // Beside an ignored member that the parser refuses, every rule still holds.
+        {"bigTime", variant("1700000000", R"(123456789012345678901234567890,"big":1e400)")},
+        {"bigSizeBytes", variant("-1500", R"(-1e400,"big":1e400)")},
+        {"loneSurrogateInFile", variant(R"("file":")", R"("big":1e400,"file":"\ud800)")},
+        {"escapedNameIsRequired", variant(R"("type":"t")", R"("type":"t","typ\u0065":1e400)")},
+        {"missingMemberBesideBig", variant(R"("record":"r",)", R"("big":1e400,)")},
+        {"invalidIgnoredMember", variant(R"("type")", R"("big":1e400,"bad":[1,],"type")")},
+        {"invalidAfterBig", variant(R"("type")", R"("big":1e400,"type")") + "x"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -122,7 +122,11 @@ TEST_F(Load, UnreadableFileEmptiesTheListButKeepsTheOldPoints) {
     model.selectStat(model.statList()[0]);
     test::AllFields seen(model);
     test::TempDir dir;
-    for (const std::string& path : {(dir.path() / "missing.jsonl").string(), dir.path().string()}) {
+    const std::string fifo = test::makeFifo(dir, "fifo.jsonl");
+    for (const std::string& path :
+         {(dir.path() / "missing.jsonl").string(), fifo, dir.path().string()}) {
+        SCOPED_TRACE(path);
+        const test::Watchdog watchdog("loading " + path);
         const auto outcome = model.loadStatFile(kResponseOK, FileLocation::local(path));
         EXPECT_EQ(outcome.status, LoadStatus::ReadFailed);
         EXPECT_FALSE(outcome.error.empty());

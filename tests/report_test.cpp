@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <simdjson.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdint>
@@ -73,7 +74,8 @@ protected:
         // overlapping memcpy (-Wrestrict, GCC bug 105329).
         std::string command = "cd ";
         command += quoted(dir_);
-        command += " && TZ=UTC ";
+        // A tool that hangs fails its test with status 124 rather than stalling the suite.
+        command += " && TZ=UTC timeout 30 ";
         command += quoted(QUILL_REPORT_EXE);
         for (const std::string& arg : args) {
             command += ' ';
@@ -98,6 +100,7 @@ TEST_F(ReportTest, OutputForKnownFiles) {
                             R"({"process":"/a/x","sizeBytes":2048},{"process":"y",)"
                             R"("sizeBytes":1023},{"process":"/b/x","sizeBytes":5000})"));
     writeFile("early.jsonl", record(1700000100, 1, "Other") + record(1690000000, 1, "Other"));
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.jsonl").c_str(), 0600), 0);
     const std::string model = modelLine(f, 1700000000, 2);
     // clang-format off
     const std::vector<std::tuple<Lines, int, Lines>> rows = {
@@ -132,7 +135,8 @@ TEST_F(ReportTest, OutputForKnownFiles) {
         // The start time is the earliest record of all files, not the first of the last file.
         {{"--summary", "early.jsonl", f}, 0, {modelLine(f, 1690000000, 2)}},
         {{"--summary", f, "early.jsonl"}, 0, {modelLine("early.jsonl", 1690000000, 2)}},
-        {{"missing.jsonl"}, 1, {modelLine("missing.jsonl", 2771537664, 0)}}};
+        {{"missing.jsonl"}, 1, {modelLine("missing.jsonl", 2771537664, 0)}},
+        {{"fifo.jsonl"}, 1, {modelLine("fifo.jsonl", 2771537664, 0)}}};
     // clang-format on
     for (const auto& [args, status, out] : rows) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -144,6 +148,7 @@ TEST_F(ReportTest, OutputForKnownFiles) {
     }
     EXPECT_EQ(run({"missing.jsonl"}).err,
               "quillometer-report: missing.jsonl: No such file or directory\n");
+    EXPECT_EQ(run({"fifo.jsonl"}).err, "quillometer-report: fifo.jsonl: not a regular file\n");
 }
 
 TEST_F(ReportTest, OutputIsValidJsonWhateverTheInputHeld) {

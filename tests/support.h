@@ -1,10 +1,14 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -68,6 +72,25 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+/// Aborts the test program, naming `what`, unless destroyed within `limit`: for a test whose
+/// fault would be to hang, so that it fails instead of stalling the suite.
+class Watchdog {
+public:
+    Watchdog(std::string what, std::chrono::seconds limit = std::chrono::seconds(20));
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+/// Makes a FIFO of that name in `dir`, with no writer, and returns its path.
+std::string makeFifo(const TempDir& dir, const std::string& name);
 
 struct Proc {
     std::string process;
