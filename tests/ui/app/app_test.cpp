@@ -63,6 +63,7 @@ private Q_SLOTS:
     void readLoadsTheChosenFile();
     void cancelChangesNothing();
     void unreadableFileIsReported();
+    void chartWithoutSelectionOpensNothing_data();
     void chartWithoutSelectionOpensNothing();
     void chartOpensTheChartWindowForTheSelectedLine();
     void staleSelectionAfterAnotherLoadDoesNothing();
@@ -149,8 +150,22 @@ void AppTest::unreadableFileIsReported() {
     QVERIFY(main().statusBar()->currentMessage().contains("gone.jsonl"));
 }
 
+void AppTest::chartWithoutSelectionOpensNothing_data() {
+    QTest::addColumn<QList<Qt::KeyboardModifiers>>("clicks");  // on the second row, in order
+    QTest::newRow("nothing selected") << QList<Qt::KeyboardModifiers>{};
+    // The row stays current, but the list shows no selection.
+    QTest::newRow("row deselected with Ctrl+click")
+        << QList<Qt::KeyboardModifiers>{Qt::NoModifier, Qt::ControlModifier};
+}
+
 void AppTest::chartWithoutSelectionOpensNothing() {
+    QFETCH(QList<Qt::KeyboardModifiers>, clicks);
     load(sampleBytes());
+    QListView* list = main().list();
+    const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
+    for (Qt::KeyboardModifiers modifiers : clicks)
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, row);
+    QVERIFY(!list->selectionModel()->hasSelection());
     QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
     QCOMPARE(visibleWindows(), QStringList{"main"});
     QVERIFY(!app->loggy().selectedStat());
