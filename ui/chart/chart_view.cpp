@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
+#include <QScreen>
 #include <QSlider>
 #include <QStackedBarSeries>
 #include <QToolTip>
@@ -27,6 +28,9 @@ namespace {
 
 constexpr int kMinimumWidth = 400;
 constexpr int kMinimumHeight = 200;
+/// Where the screen allows it, the window opens large enough for a dozen processes to read.
+constexpr int kFirstWidth = 800;
+constexpr int kFirstHeight = 500;
 constexpr int kSliderPadding = 5;
 /// Qt Charts cuts a category label to the width of its bar, even a slanted one; turned upright
 /// a process name needs only a line's height of that width and keeps most of its length. What
@@ -111,6 +115,10 @@ ChartView::ChartView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy
     // A slider belongs to the view, not the model: moving one redraws at once.
     for (QSlider* slider : {startSlider_, widthSlider_})
         connect(slider, &QSlider::valueChanged, observer_, &ModelObserver::drawNow);
+
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    resize(std::min(kFirstWidth, screenArea.width() * 9 / 10),
+           std::min(kFirstHeight, screenArea.height() * 8 / 10));
 }
 
 ChartView::~ChartView() = default;

@@ -4,7 +4,9 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChartView>
+#include <QGraphicsTextItem>
 #include <QLabel>
+#include <QScreen>
 #include <QSlider>
 #include <QTest>
 #include <QValueAxis>
@@ -70,6 +72,25 @@ struct Charted {
             result << axis->at(i) + ':' + stack.join('+');
         }
         return result.join(' ');
+    }
+
+    /// The labels drawn along the axis, left to right or bottom to top, without its title.
+    QStringList drawnLabels(Qt::Orientation orientation) {
+        const QString title = chart()->axes(orientation).value(0)->titleText();
+        const QRectF plot = chart()->plotArea();
+        QMultiMap<qreal, QString> labels;
+        for (QGraphicsItem* item : chart()->scene()->items()) {
+            auto* label = dynamic_cast<QGraphicsTextItem*>(item);
+            if (!label || !label->isVisible() || label->toPlainText().isEmpty() ||
+                label->toPlainText() == title)
+                continue;
+            const QPointF at = label->sceneBoundingRect().center();
+            if (orientation == Qt::Horizontal && at.y() > plot.bottom() && at.x() > plot.left())
+                labels.insert(at.x(), label->toPlainText());
+            if (orientation == Qt::Vertical && at.x() < plot.left())
+                labels.insert(-at.y(), label->toPlainText());
+        }
+        return labels.values();
     }
 
     bool anyVisible() {
@@ -156,19 +177,33 @@ private Q_SLOTS:
             QVERIFY2(c.child(name)->isVisible(), name);
     }
 
-    void screenshots() {
+    void axesStayLegible_data() {
+        QTest::addColumn<QSize>("size");  // empty: as the window opens
+        QTest::addColumn<QString>("processes");
+        const QString twelve =
+            "logd:3727 Mail:12 trustd:1777 Finder:88 sharingd:2388 cfprefsd:31 locationd:372 "
+            "bluetoothd:154 kernel_task:2034 WindowServer:204 mDNSResponder:287 runningboardd:95";
+        QTest::newRow("as opened") << QSize() << twelve;
+    }
+    void axesStayLegible() {
+        QFETCH(QSize, size);
+        QFETCH(QString, processes);
+        const QStringList names =
+            processes.split(' ').replaceInStrings(QRegularExpression(":.*"), "");
         Charted c;
-        c.view.resize(800, 500);
-        c.select(3LL << 30, "/var/log/stats.jsonl",
-                 "/usr/libexec/logd:49152 kernel_task:1228800 WebContent:655360 WebContent:430080");
-        test::saveScreenshot(c.view, QStringLiteral("chart-800x500"));
-        c.view.resize(400, 200);
+        c.select(3LL << 30, "/private/var/db/diagnostics/Persist/0000000000001a23.tracev3",
+                 processes);
+        c.slide(1, int(names.size()));
+        if (size.isValid()) c.view.resize(size);
         QCoreApplication::processEvents();
-        test::saveScreenshot(c.view, QStringLiteral("chart-minimum"));
-        c.view.resize(1000, 560);
-        c.select(1 << 30, "many.jsonl", numbered(1, 70));
-        c.slide(1, 25);
-        test::saveScreenshot(c.view, QStringLiteral("chart-25-bars"));
+        test::saveScreenshot(c.view, QStringLiteral("chart-%1x%2-%3-bars")
+                                         .arg(c.view.width())
+                                         .arg(c.view.height())
+                                         .arg(names.size()));
+        QVERIFY(c.view.screen()->availableGeometry().contains(c.view.frameGeometry()));
+
+        for (const QAbstractAxis* axis : c.chart()->axes()) QVERIFY(!axis->labelsTruncated());
+        QCOMPARE(c.drawnLabels(Qt::Horizontal), names);
     }
 };
 
