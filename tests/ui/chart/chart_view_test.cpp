@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include "tests/support.h"
@@ -91,6 +93,17 @@ struct Charted {
                 labels.insert(-at.y(), label->toPlainText());
         }
         return labels.values();
+    }
+
+    /// The tooltip below the plot over column `index` of `count`, where its label is.
+    QString labelTip(int index, int count) {
+        auto* chartView = child<QChartView>("barChart");
+        const QRectF plot = chart()->plotArea();
+        const QPointF at(plot.left() + (index + 0.5) * plot.width() / count, plot.bottom() + 6);
+        const QPoint pos = chartView->mapFromScene(chart()->mapToScene(at));
+        QHelpEvent event(QEvent::ToolTip, pos, chartView->viewport()->mapToGlobal(pos));
+        QCoreApplication::sendEvent(chartView->viewport(), &event);
+        return QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText();
     }
 
     bool anyVisible() {
@@ -180,14 +193,19 @@ private Q_SLOTS:
     void axesStayLegible_data() {
         QTest::addColumn<QSize>("size");  // empty: as the window opens
         QTest::addColumn<QString>("processes");
+        QTest::addColumn<bool>("named");  // every column keeps a label, if only a shortened one
         const QString twelve =
             "logd:3727 Mail:12 trustd:1777 Finder:88 sharingd:2388 cfprefsd:31 locationd:372 "
             "bluetoothd:154 kernel_task:2034 WindowServer:204 mDNSResponder:287 runningboardd:95";
-        QTest::newRow("as opened") << QSize() << twelve;
+        QTest::newRow("as opened") << QSize() << twelve << true;
+        QTest::newRow("minimum") << QSize(400, 200) << twelve << true;
+        QTest::newRow("minimum, 25 bars")
+            << QSize(400, 200) << twelve + ' ' + numbered(13, 25) << false;
     }
     void axesStayLegible() {
         QFETCH(QSize, size);
         QFETCH(QString, processes);
+        QFETCH(bool, named);
         const QStringList names =
             processes.split(' ').replaceInStrings(QRegularExpression(":.*"), "");
         Charted c;
@@ -202,8 +220,21 @@ private Q_SLOTS:
                                          .arg(names.size()));
         QVERIFY(c.view.screen()->availableGeometry().contains(c.view.frameGeometry()));
 
-        for (const QAbstractAxis* axis : c.chart()->axes()) QVERIFY(!axis->labelsTruncated());
-        QCOMPARE(c.drawnLabels(Qt::Horizontal), names);
+        // Nothing cut to "...": the labels are whole, shortened by the view with "…" and
+        // named whole in their tooltips, or, where not even that fits, left out.
+        for (const QAbstractAxis* axis : c.chart()->axes())
+            QVERIFY(!axis->labelsVisible() || !axis->labelsTruncated());
+        QVERIFY(c.drawnLabels(Qt::Vertical).size() >= 2);
+        const QStringList drawn = c.drawnLabels(Qt::Horizontal);
+        if (!size.isValid()) QCOMPARE(drawn, names);
+        QCOMPARE(drawn.size(), named || !drawn.isEmpty() ? names.size() : 0);
+        for (int i = 0; i < names.size(); ++i) {
+            const QString label = drawn.value(i).remove(QChar(0x200B));
+            const bool shortened = label.size() >= 3 && label.endsWith(QChar(0x2026)) &&
+                                   names[i].startsWith(label.chopped(1));
+            QVERIFY2(drawn.isEmpty() || label == names[i] || shortened, qPrintable(label));
+            QCOMPARE(c.labelTip(i, int(names.size())), names[i]);
+        }
     }
 };
 
