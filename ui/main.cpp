@@ -1,19 +1,13 @@
 // Quillometer: looks at log statistics files.
 
 #include <QApplication>
-#include <QIcon>
 
 #include "ui/main_window/content_view.h"
 #include "ui/quillometer_app.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillometer"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillometer"));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.quillometer.Quillometer"));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("io.github.quillometer.Quillometer"),
-                         QIcon(QStringLiteral(":/icons/io.github.quillometer.Quillometer.svg"))));
+    quill::ui::nameApplication();
     quill::ui::QuillometerApp app;
     app.start();
     // A file opened from the desktop (the launcher passes its path) loads as if chosen.

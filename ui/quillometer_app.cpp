@@ -1,6 +1,7 @@
 #include "ui/quillometer_app.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QIcon>
 
 #include "ui/chart/chart_view.h"
 #include "ui/help/help_view.h"
@@ -8,6 +9,17 @@
 #include "ui/plot/plot_view.h"
 
 namespace quill::ui {
+
+void nameApplication() {
+    // No display name: on X11 and Wayland Qt appends one to every window title, and the titles
+    // must reach the window system exactly as the windows set them. Qt's display name follows
+    // the application name where nothing else is set.
+    QApplication::setApplicationName(QStringLiteral("Quillometer"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.quillometer.Quillometer"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("io.github.quillometer.Quillometer"),
+                         QIcon(QStringLiteral(":/icons/io.github.quillometer.Quillometer.svg"))));
+}
 
 QuillometerApp::QuillometerApp(std::unique_ptr<FileChooser> chooser)
     : chooser_(chooser ? std::move(chooser) : std::make_unique<DialogFileChooser>()),

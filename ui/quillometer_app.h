@@ -13,6 +13,10 @@
 
 namespace quill::ui {
 
+/// Names the program to the desktop: its name, its desktop entry and its icon. Call once, after
+/// the QApplication exists and before any window opens.
+void nameApplication();
+
 /// The application: owns the one model, made before any window, and the four single windows.
 /// Opening a window that is open raises it with its state; opening a closed one makes fresh
 /// content; closing a window destroys only its content.

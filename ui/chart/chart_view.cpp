@@ -5,10 +5,13 @@
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLegend>
+#include <QScreen>
 #include <QSlider>
 #include <QStackedBarSeries>
 #include <QToolTip>
@@ -17,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/chart/axis_fit.h"
 #include "ui/model_observer.h"
 #include "ui/qt_text.h"
 #include "ui/window_names.h"
@@ -27,11 +31,26 @@ namespace {
 
 constexpr int kMinimumWidth = 400;
 constexpr int kMinimumHeight = 200;
+/// Where the screen allows it, the window opens large enough for a dozen processes to read.
+constexpr int kFirstWidth = 800;
+constexpr int kFirstHeight = 500;
 constexpr int kSliderPadding = 5;
-/// Qt Charts cuts a category label to the width of its bar, even a slanted one; turned upright
-/// a process name needs only a line's height of that width and keeps most of its length. What
-/// still gets cut shows whole in the bar's tooltip.
-constexpr int kProcessLabelAngle = -90;
+/// Around the plot and its axes: at the minimum size every pixel is wanted for them.
+constexpr int kChartMargin = 6;
+/// Below this height (of the room the axes and plot share) the axis titles give their line to
+/// the labels: the tick labels carry the unit, and the names speak for themselves.
+constexpr qreal kTitledHeight = 240;
+
+/// How Qt Charts lays out its axes, which the labels are fitted to: it pads each label by 4
+/// pixels on both sides and each title by 2, gives a horizontal axis at most 40% of the height
+/// and gives each of its labels an equal share of the width, of which the first and last are
+/// empty ones.
+constexpr qreal kLabelPadding = 4;
+constexpr qreal kTitlePadding = 2;
+constexpr qreal kAxisShare = 0.4;
+constexpr int kEmptyCategoryLabels = 2;
+/// Room left over, so that rounding never tips a label into being cut.
+constexpr qreal kSlack = 1;
 
 QLabel* plainLabel(const QString& text, const QString& name, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -83,6 +102,11 @@ SizeScale sizeScale(std::pair<double, double> extent) {
     return {low, high, static_cast<int>(std::lround((high - low) / step)) + 1};
 }
 
+QString tipText(const QString& text) {
+    // Rich text, escaped, so that a name shows exactly as written, on one line.
+    return QStringLiteral("<nobr>") + text.toHtmlEscaped() + QStringLiteral("</nobr>");
+}
+
 }  // namespace
 
 struct ChartView::SliderSetup {
@@ -111,6 +135,10 @@ ChartView::ChartView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy
     // A slider belongs to the view, not the model: moving one redraws at once.
     for (QSlider* slider : {startSlider_, widthSlider_})
         connect(slider, &QSlider::valueChanged, observer_, &ModelObserver::drawNow);
+
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    resize(std::min(kFirstWidth, screenArea.width() * 9 / 10),
+           std::min(kFirstHeight, screenArea.height() * 8 / 10));
 }
 
 ChartView::~ChartView() = default;
@@ -161,11 +189,12 @@ void ChartView::buildChart(QVBoxLayout& stack) {
     chart_ = new QChart;
     // The sets are anonymous stack levels: a legend would list blank names.
     chart_->legend()->hide();
+    chart_->setMargins(QMargins(kChartMargin, kChartMargin, kChartMargin, kChartMargin));
+    chart_->layout()->setContentsMargins(0, 0, 0, 0);
     series_ = new QStackedBarSeries(chart_);
     chart_->addSeries(series_);
     processAxis_ = new QBarCategoryAxis(chart_);
     processAxis_->setTitleText(QStringLiteral("process"));
-    processAxis_->setLabelsAngle(kProcessLabelAngle);
     sizeAxis_ = new QValueAxis(chart_);
     sizeAxis_->setTitleText(QStringLiteral("size"));
     // The title says what, the ticks say in which unit.
@@ -175,11 +204,13 @@ void ChartView::buildChart(QVBoxLayout& stack) {
     series_->attachAxis(processAxis_);
     series_->attachAxis(sizeAxis_);
     connect(series_, &QStackedBarSeries::hovered, this, &ChartView::showBarTip);
+    connect(chart_, &QChart::geometryChanged, this, &ChartView::fitAxes);
 
     chartView_ = new QChartView(chart_, content_);
     chartView_->setObjectName(QStringLiteral("barChart"));
     chartView_->setRenderHint(QPainter::Antialiasing);
     chartView_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    chartView_->viewport()->installEventFilter(this);
     stack.addWidget(chartView_, 1);
 }
 
@@ -209,10 +240,12 @@ void ChartView::drawBars(const std::vector<StatStats>& rows) {
     fitValueAxis(columns);
     drawn_ = std::move(columns);
     chartFilled_ = true;
+    fitAxes();
 }
 
 void ChartView::fillSeries(const std::vector<BarColumn>& columns) {
     series_->clear();
+    // Whole names until fitAxes() fits them to the room.
     QStringList categories;
     categories.reserve(qsizetype(columns.size()));
     // Qt Charts draws axis labels as rich text: escape, or a "<" in a name would hide it.
@@ -232,7 +265,52 @@ void ChartView::fillSeries(const std::vector<BarColumn>& columns) {
 void ChartView::fitValueAxis(const std::vector<BarColumn>& columns) {
     const SizeScale scale = sizeScale(stackExtent(columns));
     sizeAxis_->setRange(scale.low, scale.high);
-    sizeAxis_->setTickCount(scale.ticks);
+    sizeSteps_ = scale.ticks - 1;
+}
+
+void ChartView::fitAxes() {
+    // The room that Qt Charts shares out between the plot and its axes.
+    const QSizeF room = chart_->size().shrunkBy(QMarginsF(chart_->margins()));
+    const bool titled = room.height() >= kTitledHeight;
+    processAxis_->setTitleVisible(titled);
+    sizeAxis_->setTitleVisible(titled);
+    const qreal titleHeight =
+        titled ? labelBox(processAxis_->titleFont(), processAxis_->titleText()).height() +
+                     2 * kTitlePadding
+               : 0;
+    const qreal labelsHeight = fitProcessAxis(room, titleHeight);
+    fitSizeTicks(room.height(), room.height() - labelsHeight - kLabelPadding - 1 - titleHeight);
+}
+
+qreal ChartView::fitProcessAxis(QSizeF room, qreal titleHeight) {
+    QStringList names;
+    for (const BarColumn& column : drawn_) names << column.process;
+    const qreal slot = room.width() / qreal(drawn_.size() + kEmptyCategoryLabels);
+    const qreal axisHeight = std::floor(kAxisShare * room.height());
+    const QFont font = processAxis_->labelsFont();
+    const ProcessLabels labels =
+        fitProcessLabels(names, font, slot - 2 * kLabelPadding - kSlack,
+                         axisHeight - kLabelPadding - 1 - titleHeight - kSlack);
+    if (processAxis_->categories() != labels.texts) processAxis_->setCategories(labels.texts);
+    processAxis_->setLabelsAngle(labels.angle);
+    processAxis_->setLabelsVisible(labels.visible);
+
+    qreal height = 0;
+    if (!labels.visible) return height;
+    for (const QString& text : labels.texts) {
+        const QSizeF box = labelBox(font, text);
+        height = std::max(height, labels.angle == 0 ? box.height() : box.width());
+    }
+    return height;
+}
+
+void ChartView::fitSizeTicks(qreal roomHeight, qreal plotHeight) {
+    // No closer than a label and its padding, both on the plot and in the room Qt Charts
+    // spreads the tick labels over.
+    const qreal line = labelBox(sizeAxis_->labelsFont(), QStringLiteral("0")).height();
+    const qreal pitch = line + 2 * kLabelPadding + kSlack;
+    const int most = static_cast<int>(std::min(plotHeight / pitch, roomHeight / pitch - 1));
+    sizeAxis_->setTickCount(fewerSteps(sizeSteps_, most) + 1);
 }
 
 void ChartView::showBarTip(bool hovering, int index, QBarSet* set) {
@@ -243,12 +321,29 @@ void ChartView::showBarTip(bool hovering, int index, QBarSet* set) {
         return;
     }
     const BarColumn& column = drawn_[std::size_t(index)];
-    const QString text = column.process + QStringLiteral(": ") +
-                         QString::number(column.sizes[level]) + QStringLiteral(" KB");
-    // Rich text, escaped, so that the name shows exactly as written.
     QToolTip::showText(QCursor::pos(),
-                       QStringLiteral("<nobr>") + text.toHtmlEscaped() + QStringLiteral("</nobr>"),
+                       tipText(column.process + QStringLiteral(": ") +
+                               QString::number(column.sizes[level]) + QStringLiteral(" KB")),
                        chartView_);
+}
+
+bool ChartView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == chartView_->viewport() && event->type() == QEvent::ToolTip)
+        return showNameTip(*static_cast<QHelpEvent*>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+bool ChartView::showNameTip(const QHelpEvent& help) {
+    // Below the plot, over a column's label, which may be shortened or not shown at all.
+    const QRectF plot = chart_->plotArea();
+    const QPointF at = chart_->mapFromScene(chartView_->mapToScene(help.pos()));
+    if (drawn_.empty() || at.y() <= plot.bottom() || at.x() < plot.left() || at.x() >= plot.right())
+        return false;
+    const auto column =
+        std::min(drawn_.size() - 1,
+                 std::size_t((at.x() - plot.left()) / plot.width() * double(drawn_.size())));
+    QToolTip::showText(help.globalPos(), tipText(drawn_[column].process), chartView_->viewport());
+    return true;
 }
 
 }  // namespace quill::ui

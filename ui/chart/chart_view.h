@@ -11,6 +11,7 @@ class QBarSet;
 class QChart;
 class QChartView;
 class QGridLayout;
+class QHelpEvent;
 class QLabel;
 class QSlider;
 class QStackedBarSeries;
@@ -30,6 +31,9 @@ public:
     explicit ChartView(Quillstat& loggy, QWidget* parent = nullptr);
     ~ChartView() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     struct SliderSetup;
     void buildHeader(QVBoxLayout& stack);
@@ -42,7 +46,13 @@ private:
     void drawBars(const std::vector<StatStats>& rows);
     void fillSeries(const std::vector<BarColumn>& columns);
     void fitValueAxis(const std::vector<BarColumn>& columns);
+    /// Fits both axes' labels to the chart's size: none may be cut to "...".
+    void fitAxes();
+    /// Fits the names to their columns; returns how high they stand.
+    qreal fitProcessAxis(QSizeF room, qreal titleHeight);
+    void fitSizeTicks(qreal roomHeight, qreal plotHeight);
     void showBarTip(bool hovering, int index, QBarSet* set);
+    bool showNameTip(const QHelpEvent& help);
 
     Quillstat& loggy_;
     QWidget* content_ = nullptr;
@@ -57,6 +67,7 @@ private:
     QValueAxis* sizeAxis_ = nullptr;
     /// What the series holds now, so that a slider step that changes nothing redraws nothing.
     std::vector<BarColumn> drawn_;
+    int sizeSteps_ = 1;  ///< steps of the size scale, before fitAxes() thins them
     bool chartFilled_ = false;
     ModelObserver* observer_ = nullptr;
 };

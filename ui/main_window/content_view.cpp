@@ -54,11 +54,13 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     makeActions();
     makeToolbar();
     makeMenus();
-    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                const StatLine* line = listModel_->line(current.row());
-                selection_ = line ? std::optional<Uuid>(line->id) : std::nullopt;
-            });
+    // Follow the selection, not the current row: Ctrl+click deselects a row but leaves it
+    // current, and Chart must then do nothing.
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList rows = list_->selectionModel()->selectedRows();
+        const StatLine* line = rows.isEmpty() ? nullptr : listModel_->line(rows.first().row());
+        selection_ = line ? std::optional<Uuid>(line->id) : std::nullopt;
+    });
     observer_ = new ModelObserver(
         loggy_, [this] { draw(); }, this);
     observer_->drawNow();

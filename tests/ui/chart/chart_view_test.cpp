@@ -4,9 +4,13 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChartView>
+#include <QGraphicsTextItem>
 #include <QLabel>
+#include <QScreen>
 #include <QSlider>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include "tests/support.h"
@@ -70,6 +74,36 @@ struct Charted {
             result << axis->at(i) + ':' + stack.join('+');
         }
         return result.join(' ');
+    }
+
+    /// The labels drawn along the axis, left to right or bottom to top, without its title.
+    QStringList drawnLabels(Qt::Orientation orientation) {
+        const QString title = chart()->axes(orientation).value(0)->titleText();
+        const QRectF plot = chart()->plotArea();
+        QMultiMap<qreal, QString> labels;
+        for (QGraphicsItem* item : chart()->scene()->items()) {
+            auto* label = dynamic_cast<QGraphicsTextItem*>(item);
+            if (!label || !label->isVisible() || label->toPlainText().isEmpty() ||
+                label->toPlainText() == title)
+                continue;
+            const QPointF at = label->sceneBoundingRect().center();
+            if (orientation == Qt::Horizontal && at.y() > plot.bottom() && at.x() > plot.left())
+                labels.insert(at.x(), label->toPlainText());
+            if (orientation == Qt::Vertical && at.x() < plot.left())
+                labels.insert(-at.y(), label->toPlainText());
+        }
+        return labels.values();
+    }
+
+    /// The tooltip below the plot over column `index` of `count`, where its label is.
+    QString labelTip(int index, int count) {
+        auto* chartView = child<QChartView>("barChart");
+        const QRectF plot = chart()->plotArea();
+        const QPointF at(plot.left() + (index + 0.5) * plot.width() / count, plot.bottom() + 6);
+        const QPoint pos = chartView->mapFromScene(chart()->mapToScene(at));
+        QHelpEvent event(QEvent::ToolTip, pos, chartView->viewport()->mapToGlobal(pos));
+        QCoreApplication::sendEvent(chartView->viewport(), &event);
+        return QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText();
     }
 
     bool anyVisible() {
@@ -156,19 +190,51 @@ private Q_SLOTS:
             QVERIFY2(c.child(name)->isVisible(), name);
     }
 
-    void screenshots() {
+    void axesStayLegible_data() {
+        QTest::addColumn<QSize>("size");  // empty: as the window opens
+        QTest::addColumn<QString>("processes");
+        QTest::addColumn<bool>("named");  // every column keeps a label, if only a shortened one
+        const QString twelve =
+            "logd:3727 Mail:12 trustd:1777 Finder:88 sharingd:2388 cfprefsd:31 locationd:372 "
+            "bluetoothd:154 kernel_task:2034 WindowServer:204 mDNSResponder:287 runningboardd:95";
+        QTest::newRow("as opened") << QSize() << twelve << true;
+        QTest::newRow("minimum") << QSize(400, 200) << twelve << true;
+        QTest::newRow("minimum, 25 bars")
+            << QSize(400, 200) << twelve + ' ' + numbered(13, 25) << false;
+    }
+    void axesStayLegible() {
+        QFETCH(QSize, size);
+        QFETCH(QString, processes);
+        QFETCH(bool, named);
+        const QStringList names =
+            processes.split(' ').replaceInStrings(QRegularExpression(":.*"), "");
         Charted c;
-        c.view.resize(800, 500);
-        c.select(3LL << 30, "/var/log/stats.jsonl",
-                 "/usr/libexec/logd:49152 kernel_task:1228800 WebContent:655360 WebContent:430080");
-        test::saveScreenshot(c.view, QStringLiteral("chart-800x500"));
-        c.view.resize(400, 200);
+        c.select(3LL << 30, "/private/var/db/diagnostics/Persist/0000000000001a23.tracev3",
+                 processes);
+        c.slide(1, int(names.size()));
+        if (size.isValid()) c.view.resize(size);
         QCoreApplication::processEvents();
-        test::saveScreenshot(c.view, QStringLiteral("chart-minimum"));
-        c.view.resize(1000, 560);
-        c.select(1 << 30, "many.jsonl", numbered(1, 70));
-        c.slide(1, 25);
-        test::saveScreenshot(c.view, QStringLiteral("chart-25-bars"));
+        test::saveScreenshot(c.view, QStringLiteral("chart-%1x%2-%3-bars")
+                                         .arg(c.view.width())
+                                         .arg(c.view.height())
+                                         .arg(names.size()));
+        QVERIFY(c.view.screen()->availableGeometry().contains(c.view.frameGeometry()));
+
+        // Nothing cut to "...": the labels are whole, shortened by the view with "…" and
+        // named whole in their tooltips, or, where not even that fits, left out.
+        for (const QAbstractAxis* axis : c.chart()->axes())
+            QVERIFY(!axis->labelsVisible() || !axis->labelsTruncated());
+        QVERIFY(c.drawnLabels(Qt::Vertical).size() >= 2);
+        const QStringList drawn = c.drawnLabels(Qt::Horizontal);
+        if (!size.isValid()) QCOMPARE(drawn, names);
+        QCOMPARE(drawn.size(), named || !drawn.isEmpty() ? names.size() : 0);
+        for (int i = 0; i < names.size(); ++i) {
+            const QString label = drawn.value(i).remove(QChar(0x200B));
+            const bool shortened = label.size() >= 3 && label.endsWith(QChar(0x2026)) &&
+                                   names[i].startsWith(label.chopped(1));
+            QVERIFY2(drawn.isEmpty() || label == names[i] || shortened, qPrintable(label));
+            QCOMPARE(c.labelTip(i, int(names.size())), names[i]);
+        }
     }
 };
 
