@@ -9,34 +9,6 @@ namespace {
 
 using test::Recorder;
 
-/// A view as the user interface draws one: draws inside a tracking scope, then subscribes to
-/// what it read.
-class View : public Recorder {
-public:
-    View(Quillstat& model, bool readsName, bool readsList) : model_(model) {
-        TrackingScope scope(model.registrar());
-        if (readsName) (void)model.fileName();
-        if (readsList) (void)model.statList().size();
-        model.registrar().subscribe(*this, scope.accessed());
-    }
-    ~View() override { model_.registrar().unsubscribe(*this); }
-
-private:
-    Quillstat& model_;
-};
-
-TEST(Observation, AViewIsToldOnlyOfTheFieldsItRead) {
-    Quillstat model;
-    View title(model, true, false);
-    View list(model, false, true);
-    model.appendStatLine({});
-    model.setFileName("a.jsonl");
-    EXPECT_EQ(title.events,
-              (decltype(title.events){{false, Field::FileName}, {true, Field::FileName}}));
-    EXPECT_EQ(list.events,
-              (decltype(list.events){{false, Field::StatList}, {true, Field::StatList}}));
-}
-
 TEST(Observation, NestedScopesTrackTheirOwnReads) {
     Quillstat model;
     TrackingScope outer(model.registrar());
