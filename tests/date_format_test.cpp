@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/quillstat.h"
+#include "tests/support.h"
+
 // Every test sets TZ to the zone it needs before making a formatter, so the order in which the
 // tests run never matters.
 
@@ -86,13 +89,18 @@ TEST(DateFormat, CalendarZonesAndExtremes) {
     });
 }
 
-TEST(DateFormat, ZoneIsReadWhenTheFormatterIsMade) {
+TEST(DateFormat, SelectedDateTextFollowsTheSelectionAndTheZone) {
+    Quillstat model;
+    {
+        TrackingScope scope(model.registrar());
+        EXPECT_EQ(model.selectedDateText(), "date not available");
+        EXPECT_EQ(scope.accessed(), FieldSet{Field::SelectedStat});
+    }
+    model.setSelectedStat(test::entry(0, 0, "f"));
     setenv("TZ", "UTC", 1);
-    EXPECT_EQ(DateFormatter(DateFormatter::Pattern::DateFirst).format(0),
-              "1970-01-01 00:00:00+0000");
-    setenv("TZ", "Asia/Tokyo", 1);
-    EXPECT_EQ(DateFormatter(DateFormatter::Pattern::DateFirst).format(0),
-              "1970-01-01 09:00:00+0900");
+    EXPECT_EQ(model.selectedDateText(), "1970-01-01 00:00:00+0000");
+    setenv("TZ", "Europe/Paris", 1);
+    EXPECT_EQ(model.selectedDateText(), "1970-01-01 01:00:00+0100");
 }
 
 // The expected text built from localtime_r's broken-down fields, a calendar independent of the
