@@ -10,8 +10,11 @@
 namespace quill {
 namespace {
 
+using test::Proc;
+
 constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
 constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+const std::vector<Proc> kThree{{"a", 1023}, {"b", 1024}, {"c", 3072}};
 
 class Derive : public ::testing::Test {
 protected:
@@ -19,8 +22,9 @@ protected:
     Quillstat model;
     Derivation derivation;
 
-    const StatLine& add(std::int64_t time, std::int64_t bytes, const std::string& file) {
-        model.deriveStatLine(test::entry(time, bytes, file), derivation);
+    const StatLine& add(std::int64_t time, std::int64_t bytes, const std::string& file,
+                        const std::vector<Proc>& procs = kThree) {
+        model.deriveStatLine(test::entry(time, bytes, file, procs), derivation);
         return model.statList().back();
     }
 };
@@ -104,6 +108,60 @@ TEST_F(Derive, StartTimeOnlyFalls) {
     EXPECT_EQ(seen.count(Field::StartTime), 2u);
     // The earlier time is stored before its line is appended.
     EXPECT_EQ(seen.events[0].second, Field::StartTime);
+}
+
+TEST_F(Derive, PersistLineGivesThreeLabelledPointsAndARatePoint) {
+    add(1000, 3000000, "Persist/1");
+    add(1060, 3000000, "Persist/2");
+    model.buildSeries();
+    const auto& points = model.pointsPersist();
+    ASSERT_EQ(points.size(), 6u);
+    EXPECT_EQ(points[3].size, 0);
+    EXPECT_EQ(points[4].size, 1);
+    EXPECT_EQ(points[5].size, 3);
+    EXPECT_EQ(points[3].value.view(), "Persist 1");
+    EXPECT_EQ(points[5].value.view(), "Persist 3");
+    EXPECT_EQ(points[5].time, 60);
+    EXPECT_EQ(points[5].date, 1060.0);
+    ASSERT_EQ(model.ratesPoints().size(), 2u);
+    EXPECT_EQ(model.ratesPoints()[0].rate, 0);
+    EXPECT_EQ(model.ratesPoints()[1].rate, 48);
+    EXPECT_EQ(model.ratesPoints()[1].time, 60);
+    EXPECT_TRUE(model.pointsSpecial().empty());
+}
+
+TEST_F(Derive, SeriesNeedThreeProcessesAndACategory) {
+    add(1000, 3000000, "Persist/short", {{"a", 1}, {"b", 2}});
+    add(1001, 3000000, "Special/short", {{"a", 1}, {"b", 2}});
+    add(1002, 3000000, "Special/1", {{"a", -1500}, {"b", 0}, {"c", 0}, {"d", 99999}, {"e", 1}});
+    add(1003, 3000000, "Signpost/1");
+    add(1004, 3000000, "Special-and-Persist");
+    model.buildSeries();
+    ASSERT_EQ(model.pointsSpecial().size(), 3u);
+    EXPECT_EQ(model.pointsSpecial()[0].size, -1);
+    EXPECT_EQ(model.pointsSpecial()[2].value.view(), "Special 3");
+    EXPECT_EQ(model.pointsPersist().size(), 3u);
+    ASSERT_EQ(model.ratesPoints().size(), 1u);
+    // Measured from the short Persist record just before it, which made no point itself.
+    EXPECT_EQ(model.ratesPoints()[0].rate, 2929 / 4);
+}
+
+TEST_F(Derive, SeriesKeepFileOrderAndCountFromTheEarliestRecordOfAnyCategory) {
+    add(3000, 0, "Persist");
+    add(1000, 0, "other");
+    add(2000, 0, "Persist");
+    add(2500, 0, "Special");
+    model.buildSeries();
+    EXPECT_EQ(model.pointsPersist()[0].time, 2000);
+    EXPECT_EQ(model.pointsPersist()[3].time, 1000);
+    EXPECT_EQ(model.pointsSpecial()[0].time, 1500);
+}
+
+TEST_F(Derive, SeriesTimeBeyondSixtyFourBitsSaturates) {
+    add(kMin, 0, "other");
+    add(kMax, 0, "Persist");
+    model.buildSeries();
+    EXPECT_EQ(model.pointsPersist()[0].time, kMax);
 }
 
 }  // namespace
