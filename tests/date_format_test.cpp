@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/quillstat.h"
+#include "tests/support.h"
+
 // Every test sets TZ to the zone it needs before making a formatter, so the order in which the
 // tests run never matters.
 
@@ -44,7 +47,7 @@ void expectTexts(const std::vector<Case>& cases) {
     }
 }
 
-TEST(DateFormat, CalendarAndExtremes) {
+TEST(DateFormat, CalendarZonesAndExtremes) {
     expectTexts({
         {"UTC", 0, "1970-01-01 00:00:00+0000"},
         {"UTC", 1700000000, "2023-11-14 22:13:20+0000"},
@@ -65,22 +68,13 @@ TEST(DateFormat, CalendarAndExtremes) {
         {"UTC", kMin, "292277022658-01-27 08:29:52+0000"},
         {"America/St_Johns", kMax, "292277026596-12-04 15:30:07+0000"},
         {"<+2459>-24:59:59", kMin, "292277022658-01-27 08:29:52+0000"},
-    });
-}
-
-TEST(DateFormat, FractionalOffsets) {
-    expectTexts({
+        // Offsets of part of an hour.
         {"Asia/Kolkata", 1700000000, "2023-11-15 03:43:20+0530"},
         {"Asia/Kathmandu", 1700000000, "2023-11-15 03:58:20+0545"},
         {"America/St_Johns", 1700000000, "2023-11-14 18:43:20-0330"},
         // Local mean time offsets keep their seconds.
         {"Africa/Monrovia", -631152000, "1949-12-31 23:15:30-004430"},
         {"Europe/Amsterdam", -2208988800, "1900-01-01 00:19:32+001932"},
-    });
-}
-
-TEST(DateFormat, DaylightSavingTransitions) {
-    expectTexts({
         // Spring forward: 02:00 local does not exist.
         {"America/New_York", 1710053999, "2024-03-10 01:59:59-0500"},
         {"America/New_York", 1710054000, "2024-03-10 03:00:00-0400"},
@@ -95,13 +89,18 @@ TEST(DateFormat, DaylightSavingTransitions) {
     });
 }
 
-TEST(DateFormat, ZoneIsReadWhenTheFormatterIsMade) {
+TEST(DateFormat, SelectedDateTextFollowsTheSelectionAndTheZone) {
+    Quillstat model;
+    {
+        TrackingScope scope(model.registrar());
+        EXPECT_EQ(model.selectedDateText(), "date not available");
+        EXPECT_EQ(scope.accessed(), FieldSet{Field::SelectedStat});
+    }
+    model.setSelectedStat(test::entry(0, 0, "f"));
     setenv("TZ", "UTC", 1);
-    EXPECT_EQ(DateFormatter(DateFormatter::Pattern::DateFirst).format(0),
-              "1970-01-01 00:00:00+0000");
-    setenv("TZ", "Asia/Tokyo", 1);
-    EXPECT_EQ(DateFormatter(DateFormatter::Pattern::DateFirst).format(0),
-              "1970-01-01 09:00:00+0900");
+    EXPECT_EQ(model.selectedDateText(), "1970-01-01 00:00:00+0000");
+    setenv("TZ", "Europe/Paris", 1);
+    EXPECT_EQ(model.selectedDateText(), "1970-01-01 01:00:00+0100");
 }
 
 // The expected text built from localtime_r's broken-down fields, a calendar independent of the

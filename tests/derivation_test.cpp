@@ -10,7 +10,11 @@
 namespace quill {
 namespace {
 
-using test::entry;
+using test::Proc;
+
+constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+const std::vector<Proc> kThree{{"a", 1023}, {"b", 1024}, {"c", 3072}};
 
 class Derive : public ::testing::Test {
 protected:
@@ -18,41 +22,43 @@ protected:
     Quillstat model;
     Derivation derivation;
 
-    const StatLine& add(std::int64_t time, std::int64_t bytes, const std::string& file) {
-        model.deriveStatLine(entry(time, bytes, file), derivation);
+    const StatLine& add(std::int64_t time, std::int64_t bytes, const std::string& file,
+                        const std::vector<Proc>& procs = kThree) {
+        model.deriveStatLine(test::entry(time, bytes, file, procs), derivation);
         return model.statList().back();
     }
 };
 
-TEST_F(Derive, FirstRecordOfACategoryHasNoPredecessor) {
-    const StatLine& line = add(1700000000, 2048, "Persist/a");
-    EXPECT_EQ(line.prevDate.view(), "");
-    EXPECT_EQ(line.duration, "");
-    EXPECT_EQ(line.rate, "");
-    EXPECT_EQ(line.rateInt, 0);
-    EXPECT_EQ(line.entryDate.view(), "22:13:20+0000 2023-11-14");
-    EXPECT_EQ(line.chartDate, 1700000000.0);
-    EXPECT_EQ(line.size, "2 KB");
-    EXPECT_FALSE(line.id.isNull());
-}
-
-TEST_F(Derive, PersistPairGivesDurationRateAndKilobyteRate) {
-    const Text first = add(1000, 10, "x/Persist/1").entryDate;
-    const StatLine& second = add(1060, 3000000, "x/Persist/2");
-    EXPECT_EQ(second.duration, "60");
-    EXPECT_EQ(second.rate, "50000 B/s");
-    EXPECT_EQ(second.rateInt, 48);  // 3000000 / 1024 = 2929, then / 60
-    EXPECT_EQ(second.prevDate.view(), first.view());
-}
-
-TEST_F(Derive, OnlyPersistRecordsGetAKilobyteRate) {
-    for (const char* file : {"Special/1", "other/1"}) {
-        SCOPED_TRACE(file);
-        add(1000, 10, file);
-        const StatLine& second = add(1060, 3000000, file);
-        EXPECT_EQ(second.duration, "60");
-        EXPECT_EQ(second.rate, "50000 B/s");
-        EXPECT_EQ(second.rateInt, 0);
+TEST_F(Derive, SecondRecordOfACategoryIsMeasuredFromTheFirst) {
+    struct Case {
+        const char* file;
+        std::int64_t first, second;
+        const char* duration;
+        const char* rate;
+        std::int64_t rateInt;
+    };
+    const Case cases[] = {
+        {"x/Persist/1", 1000, 1060, "60", "50000 B/s", 48},  // 3000000 / 1024 = 2929, then / 60
+        {"Special/1", 1000, 1060, "60", "50000 B/s", 0},     // only Persist gets a KB rate
+        {"other/1", 1000, 1060, "60", "50000 B/s", 0},
+        {"Persist", 2000, 1940, "-60", "-50000 B/s", -48},  // an older record
+        {"Persist", 1000, 1000, "0", "", 0},                // no rate over no time
+        // Such times mark records whose clock was not set: nothing is measured from them.
+        {"Persist", 0, 100, "", "", 0},
+        {"Persist", -5, 100, "", "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file << ' ' << c.first << " to " << c.second);
+        derivation = Derivation();
+        const StatLine& first = add(c.first, 10, c.file);
+        EXPECT_TRUE(first.prevDate.empty() && first.duration.empty() && first.rate.empty());
+        const Text firstDate = first.entryDate;
+        const StatLine& second = add(c.second, 3000000, c.file);
+        EXPECT_EQ(second.duration, c.duration);
+        EXPECT_EQ(second.rate, c.rate);
+        EXPECT_EQ(second.rateInt, c.rateInt);
+        EXPECT_EQ(second.size, "2929 KB");
+        EXPECT_EQ(second.prevDate.view(), firstDate.view());
     }
 }
 
@@ -65,47 +71,21 @@ TEST_F(Derive, CategoriesFormSeparateChains) {
     EXPECT_EQ(persist.prevDate.view(), "00:16:40+0000 1970-01-01");
 }
 
-TEST_F(Derive, CategoryTestsAreCaseSensitivePersistFirst) {
+TEST(Derivation, CategoryTestsAreCaseSensitivePersistFirst) {
     EXPECT_EQ(categoryOf("Special-Persist"), Category::Persist);
     EXPECT_EQ(categoryOf("Persist-Special"), Category::Persist);
     EXPECT_EQ(categoryOf("persist"), Category::Other);
     EXPECT_EQ(categoryOf("/x/Special/y"), Category::Special);
 }
 
-TEST_F(Derive, SizesTruncateTowardZero) {
+TEST(Derivation, SizesTruncateTowardZero) {
     EXPECT_EQ(sizeText(1023), "0 KB");
     EXPECT_EQ(sizeText(1024), "1 KB");
     EXPECT_EQ(sizeText(-1500), "-1 KB");
-    EXPECT_EQ(sizeText(std::numeric_limits<std::int64_t>::min()), "-9007199254740992 KB");
+    EXPECT_EQ(sizeText(kMin), "-9007199254740992 KB");
 }
 
-TEST_F(Derive, OlderRecordGetsANegativeInterval) {
-    add(2000, 0, "Persist");
-    const StatLine& older = add(1940, 3000000, "Persist");
-    EXPECT_EQ(older.duration, "-60");
-    EXPECT_EQ(older.rate, "-50000 B/s");
-    EXPECT_EQ(older.rateInt, -48);
-}
-
-TEST_F(Derive, RecordAtTimeZeroOrBeforeStartsTheChainAgain) {
-    add(0, 0, "Persist");
-    const StatLine& next = add(100, 5000, "Persist");
-    EXPECT_EQ(next.duration, "");
-    EXPECT_EQ(next.rate, "");
-    EXPECT_EQ(next.prevDate.view(), "00:00:00+0000 1970-01-01");
-}
-
-TEST_F(Derive, SameTimeGivesZeroDurationAndNoRate) {
-    add(1000, 0, "Persist");
-    const StatLine& same = add(1000, 5000, "Persist");
-    EXPECT_EQ(same.duration, "0");
-    EXPECT_EQ(same.rate, "");
-    EXPECT_EQ(same.rateInt, 0);
-}
-
-TEST(IntervalFigures, StayExactWhereSixtyFourBitsOverflow) {
-    constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
-    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+TEST(Derivation, IntervalFiguresStayExactWhereSixtyFourBitsOverflow) {
     auto f = intervalFigures(kMin, kMax, 1, true);
     EXPECT_EQ(f.duration, "-18446744073709551615");
     EXPECT_EQ(f.rate, "0 B/s");
@@ -126,9 +106,62 @@ TEST_F(Derive, StartTimeOnlyFalls) {
     add(1500, 0, "b");
     EXPECT_EQ(model.startTime(), 1500);
     EXPECT_EQ(seen.count(Field::StartTime), 2u);
-    EXPECT_EQ(seen.count(Field::StatList), 3u);
     // The earlier time is stored before its line is appended.
     EXPECT_EQ(seen.events[0].second, Field::StartTime);
+}
+
+TEST_F(Derive, PersistLineGivesThreeLabelledPointsAndARatePoint) {
+    add(1000, 3000000, "Persist/1");
+    add(1060, 3000000, "Persist/2");
+    model.buildSeries();
+    const auto& points = model.pointsPersist();
+    ASSERT_EQ(points.size(), 6u);
+    EXPECT_EQ(points[3].size, 0);
+    EXPECT_EQ(points[4].size, 1);
+    EXPECT_EQ(points[5].size, 3);
+    EXPECT_EQ(points[3].value.view(), "Persist 1");
+    EXPECT_EQ(points[5].value.view(), "Persist 3");
+    EXPECT_EQ(points[5].time, 60);
+    EXPECT_EQ(points[5].date, 1060.0);
+    ASSERT_EQ(model.ratesPoints().size(), 2u);
+    EXPECT_EQ(model.ratesPoints()[0].rate, 0);
+    EXPECT_EQ(model.ratesPoints()[1].rate, 48);
+    EXPECT_EQ(model.ratesPoints()[1].time, 60);
+    EXPECT_TRUE(model.pointsSpecial().empty());
+}
+
+TEST_F(Derive, SeriesNeedThreeProcessesAndACategory) {
+    add(1000, 3000000, "Persist/short", {{"a", 1}, {"b", 2}});
+    add(1001, 3000000, "Special/short", {{"a", 1}, {"b", 2}});
+    add(1002, 3000000, "Special/1", {{"a", -1500}, {"b", 0}, {"c", 0}, {"d", 99999}, {"e", 1}});
+    add(1003, 3000000, "Signpost/1");
+    add(1004, 3000000, "Special-and-Persist");
+    model.buildSeries();
+    ASSERT_EQ(model.pointsSpecial().size(), 3u);
+    EXPECT_EQ(model.pointsSpecial()[0].size, -1);
+    EXPECT_EQ(model.pointsSpecial()[2].value.view(), "Special 3");
+    EXPECT_EQ(model.pointsPersist().size(), 3u);
+    ASSERT_EQ(model.ratesPoints().size(), 1u);
+    // Measured from the short Persist record just before it, which made no point itself.
+    EXPECT_EQ(model.ratesPoints()[0].rate, 2929 / 4);
+}
+
+TEST_F(Derive, SeriesKeepFileOrderAndCountFromTheEarliestRecordOfAnyCategory) {
+    add(3000, 0, "Persist");
+    add(1000, 0, "other");
+    add(2000, 0, "Persist");
+    add(2500, 0, "Special");
+    model.buildSeries();
+    EXPECT_EQ(model.pointsPersist()[0].time, 2000);
+    EXPECT_EQ(model.pointsPersist()[3].time, 1000);
+    EXPECT_EQ(model.pointsSpecial()[0].time, 1500);
+}
+
+TEST_F(Derive, SeriesTimeBeyondSixtyFourBitsSaturates) {
+    add(kMin, 0, "other");
+    add(kMax, 0, "Persist");
+    model.buildSeries();
+    EXPECT_EQ(model.pointsPersist()[0].time, kMax);
 }
 
 }  // namespace
