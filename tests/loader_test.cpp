@@ -126,7 +126,7 @@ TEST_F(Load, UnreadableFileEmptiesTheListButKeepsTheOldPoints) {
     for (const std::string& path :
          {(dir.path() / "missing.jsonl").string(), fifo, dir.path().string()}) {
         SCOPED_TRACE(path);
-        const test::Watchdog watchdog("loading " + path);
+        const test::Watchdog watchdog;
         const auto outcome = model.loadStatFile(kResponseOK, FileLocation::local(path));
         EXPECT_EQ(outcome.status, LoadStatus::ReadFailed);
         EXPECT_FALSE(outcome.error.empty());

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <time.h>
 
-#include <cstdio>
 #include <stdexcept>
 
 namespace quill::test {
@@ -38,24 +37,6 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
     const auto file = path_ / name;
     std::ofstream(file, std::ios::binary) << bytes;
     return file.string();
-}
-
-Watchdog::Watchdog(std::string what, std::chrono::seconds limit)
-    : thread_([this, what = std::move(what), limit] {
-          std::unique_lock lock(mutex_);
-          if (stopped_.wait_for(lock, limit, [this] { return stop_; })) return;
-          std::fprintf(stderr, "still blocked after %llds: %s\n",
-                       static_cast<long long>(limit.count()), what.c_str());
-          std::abort();
-      }) {}
-
-Watchdog::~Watchdog() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    stopped_.notify_one();
-    thread_.join();
 }
 
 std::string makeFifo(const TempDir& dir, const std::string& name) {

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -73,20 +71,12 @@ private:
     std::filesystem::path path_;
 };
 
-/// Aborts the test program, naming `what`, unless destroyed within `limit`: for a test whose
+/// Kills the test program with SIGALRM unless destroyed within `seconds`: for a test whose
 /// fault would be to hang, so that it fails instead of stalling the suite.
 class Watchdog {
 public:
-    Watchdog(std::string what, std::chrono::seconds limit = std::chrono::seconds(20));
-    ~Watchdog();
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-
-private:
-    std::mutex mutex_;
-    std::condition_variable stopped_;
-    bool stop_ = false;
-    std::thread thread_;
+    explicit Watchdog(unsigned seconds = 20) { ::alarm(seconds); }
+    ~Watchdog() { ::alarm(0); }
 };
 
 /// Makes a FIFO of that name in `dir`, with no writer, and returns its path.

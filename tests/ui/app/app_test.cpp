@@ -146,7 +146,7 @@ void AppTest::unreadableFileIsReported() {
     // A FIFO without a writer would block a plain open() for good.
     for (const std::string& path :
          {(dir->path() / "gone.jsonl").string(), test::makeFifo(*dir, "pipe.jsonl")}) {
-        const test::Watchdog watchdog("loading " + path);
+        const test::Watchdog watchdog;
         const QString name = QString::fromStdString(lastPathComponent(path));
         QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(chooser->pending.size(), std::size_t{1});
