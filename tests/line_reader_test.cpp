@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "records/line_decoder.h"
 #include "tests/support.h"
 
@@ -47,16 +45,6 @@ TEST(LineReader, CutsAtLineFeedsWhateverTheChunkSize) {
             EXPECT_EQ(readAll(dir.write("f.jsonl", c.bytes), chunk), c.lines);
         }
     }
-}
-
-TEST(LineReader, ReportsWhatCannotBeRead) {
-    test::TempDir dir;
-    EXPECT_NE(LineReader((dir.path() / "missing").string()).error(), "");
-    EXPECT_EQ(LineReader(dir.path().string()).error(), "is a directory");
-    EXPECT_EQ(LineReader("/dev/null").error(), "not a regular file");
-    std::string_view line;
-    LineReader failed(dir.path().string());
-    EXPECT_FALSE(failed.next(line));
 }
 
 }  // namespace
