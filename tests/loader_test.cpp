@@ -65,18 +65,6 @@ TEST_F(Load, FillsListAndSeriesInFileOrder) {
     EXPECT_EQ(model.ratesPoints().size(), 2u);
 }
 
-TEST_F(Load, LineEndingsAndTheFinalLineFeedDoNotMatter) {
-    loadBytes(model, twoLines("\n"));
-    const auto expected = texts(model);
-    for (const std::string& bytes :
-         {twoLines("\r\n"), twoLines("\n").substr(0, twoLines("\n").size() - 1),
-          "\n\n" + twoLines("\n\n\n"), "\xEF\xBB\xBF" + twoLines("\n")}) {
-        Quillstat other;
-        loadBytes(other, bytes);
-        EXPECT_EQ(texts(other), expected);
-    }
-}
-
 TEST_F(Load, BadLinesAreSkippedWithoutBreakingTheChain) {
     const std::string bytes = statLine(1000, 0, "Persist/1") + "\n   \n{\"bad\":1}\n" +
                               statLine(1100, 0, "Persist/2") + "\n";
@@ -95,14 +83,6 @@ TEST_F(Load, EmptyFileGivesAnEmptyModelButKeepsStartTime) {
         EXPECT_EQ(fresh.startTime(), Quillstat::kInitialStartTime);
         EXPECT_EQ(seen.count(Field::PointsPersist), 1u);  // the series builder ran
     }
-}
-
-TEST_F(Load, IllFormedUtf8InStringsIsRepairedElsewhereTheLineFails) {
-    std::string bytes =
-        statLine(1000, 0, "Persist/\xFF") + "\n" + statLine(1100, 0, "Persist/2") + "\xC3\n";
-    loadBytes(model, bytes);
-    ASSERT_EQ(model.statList().size(), 1u);
-    EXPECT_EQ(model.statList()[0].entry.file.view(), "Persist/\xEF\xBF\xBD");
 }
 
 TEST_F(Load, LinesLongerThanAnyBufferAndManyLinesLoadWhole) {
