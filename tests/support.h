@@ -16,34 +16,6 @@
 
 namespace quill::test {
 
-/// Records every notification it is given, in order, as "will:<field>" and "did:<field>".
-class Recorder : public ChangeListener {
-public:
-    std::vector<std::pair<bool, Field>> events;  // (did, field)
-
-    void willChange(Field f) override { events.emplace_back(false, f); }
-    void didChange(Field f) override { events.emplace_back(true, f); }
-    std::size_t count(Field f) const {
-        std::size_t n = 0;
-        for (const auto& e : events) n += e.second == f && e.first;
-        return n;
-    }
-};
-
-/// Subscribes a recorder to every field of a model for as long as it lives.
-class AllFields : public Recorder {
-public:
-    explicit AllFields(Quillstat& model) : registrar_(model.registrar()) {
-        FieldSet all;
-        for (std::size_t i = 0; i < kFieldCount; ++i) all.insert(static_cast<Field>(i));
-        registrar_.subscribe(*this, all);
-    }
-    ~AllFields() override { registrar_.unsubscribe(*this); }
-
-private:
-    Registrar& registrar_;
-};
-
 /// Sets TZ for the life of the object, restoring the previous value afterwards.
 class ScopedTimeZone {
 public:
