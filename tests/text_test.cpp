@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "records/utf8.h"
+
 namespace quill {
 namespace {
 
@@ -38,6 +40,37 @@ TEST(TextPool, InternsEqualStringsOnce) {
     EXPECT_EQ(pool.size(), 2u);
     pool.clear();
     EXPECT_EQ(a.view(), "logd");  // texts live on after the pool is gone
+}
+
+const std::string kFffd = "\xEF\xBF\xBD";
+
+TEST(Utf8, RepairReplacesEachMaximalSubpartOnce) {
+    const struct {
+        std::string input;
+        std::string expected;
+    } cases[] = {
+        {"plain", "plain"},
+        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"a\x80z", "a" + kFffd + "z"},                        // lone continuation byte
+        {"\xE2\x82z", kFffd + "z"},                           // a truncated sequence is one subpart
+        {"a\xF0\x9F\x98", "a" + kFffd},                       // truncated at the end
+        {"\xC0\xAF", kFffd + kFffd},                          // overlong
+        {"\xE0\x80\xAF", kFffd + kFffd + kFffd},              // overlong
+        {"\xED\xA0\x80", kFffd + kFffd + kFffd},              // surrogate
+        {"\xF4\x90\x80\x80", kFffd + kFffd + kFffd + kFffd},  // above U+10FFFF
+        {"\xF5\xFF\xFE", kFffd + kFffd + kFffd},              // bytes that never lead
+        // The example of the Unicode standard's table 3-8.
+        {"\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
+         "a" + kFffd + kFffd + kFffd + "b" + kFffd + "c" + kFffd + kFffd + "d"},
+        {"\xE2\n", kFffd + "\n"},  // a line feed ends a sequence
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.input));
+        const std::string repaired = repairUtf8(c.input);
+        EXPECT_EQ(repaired, c.expected);
+        EXPECT_TRUE(isValidUtf8(repaired));
+        EXPECT_EQ(isValidUtf8(c.input), c.input == c.expected);
+    }
 }
 
 }  // namespace
