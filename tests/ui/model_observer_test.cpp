@@ -9,21 +9,9 @@ using namespace quill;
 class ModelObserverTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void coalescesManyWritesIntoOneDraw();
     void followsWhatTheLatestDrawingRead();
     void stopsListeningWhenDestroyed();
 };
-
-void ModelObserverTest::coalescesManyWritesIntoOneDraw() {
-    Quillstat model;
-    ui::ModelObserver observer(model, [&] { (void)model.statList().size(); });
-    observer.drawNow();
-    for (int i = 0; i < 1000; ++i) model.appendStatLine({});
-    QCOMPARE(observer.drawCount(), 1);
-    QTRY_COMPARE(observer.drawCount(), 2);
-    QTest::qWait(10);
-    QCOMPARE(observer.drawCount(), 2);
-}
 
 void ModelObserverTest::followsWhatTheLatestDrawingRead() {
     // A view that reads a field only in some states must not miss that field's changes.
