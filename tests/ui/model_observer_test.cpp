@@ -9,38 +9,35 @@ using namespace quill;
 class ModelObserverTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void followsWhatTheLatestDrawingRead();
-    void stopsListeningWhenDestroyed();
-};
-
-void ModelObserverTest::followsWhatTheLatestDrawingRead() {
-    // A view that reads a field only in some states must not miss that field's changes.
-    Quillstat model;
-    bool readsName = false;
-    ui::ModelObserver observer(model, [&] {
-        (void)model.startTime();
-        if (readsName) (void)model.fileName();
-    });
-    observer.drawNow();
-    model.setFileName("x");
-    QVERIFY(!observer.drawPending());
-    readsName = true;
-    model.setStartTime(5);
-    QTRY_COMPARE(observer.drawCount(), 2);
-    model.setFileName("y");
-    QVERIFY(observer.drawPending());
-}
-
-void ModelObserverTest::stopsListeningWhenDestroyed() {
-    Quillstat model;
-    {
-        ui::ModelObserver observer(model, [&] { (void)model.fileName(); });
+    void followsWhatTheLatestDrawingRead() {
+        // A view that reads a field only in some states must not miss that field's changes.
+        Quillstat model;
+        bool readsName = false;
+        ui::ModelObserver observer(model, [&] {
+            (void)model.startTime();
+            if (readsName) (void)model.fileName();
+        });
         observer.drawNow();
-        QCOMPARE(model.registrar().subscriberCount(Field::FileName), std::size_t{1});
+        model.setFileName("x");
+        QVERIFY(!observer.drawPending());
+        readsName = true;
+        model.setStartTime(5);
+        QTRY_COMPARE(observer.drawCount(), 2);
+        model.setFileName("y");
+        QVERIFY(observer.drawPending());
     }
-    QCOMPARE(model.registrar().subscriberCount(Field::FileName), std::size_t{0});
-    model.setFileName("after");  // must not reach a dead observer
-}
+
+    void stopsListeningWhenDestroyed() {
+        Quillstat model;
+        {
+            ui::ModelObserver observer(model, [&] { (void)model.fileName(); });
+            observer.drawNow();
+            QCOMPARE(model.registrar().subscriberCount(Field::FileName), std::size_t{1});
+        }
+        QCOMPARE(model.registrar().subscriberCount(Field::FileName), std::size_t{0});
+        model.setFileName("after");  // must not reach a dead observer
+    }
+};
 
 QTEST_MAIN(ModelObserverTest)
 #include "model_observer_test.moc"

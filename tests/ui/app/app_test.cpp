@@ -56,168 +56,156 @@ class AppTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { ui::nameApplication(); }
-    void init();
-    void cleanup();
-    void cancelKeepsTheLoadedFile();
-    void unreadableFileIsReported();
-    void chartWithoutSelectionOpensNothing_data();
-    void chartWithoutSelectionOpensNothing();
-    void chartOpensTheChartWindowForTheSelectedLine();
-    void launchShowsTheMainWindowAndPlotOpensBeforeAnyLoad();
-    void helpTwiceKeepsOneWindow();
-    void toolbarItemHiddenKeepsItsShortcut();
-    void aLoadCostsTheMainWindowOneRedraw();
+    void init() {
+        auto fake = std::make_unique<test::FakeChooser>();
+        chooser = fake.get();
+        app = std::make_unique<ui::QuillometerApp>(std::move(fake));
+        app->start();
+        dir = std::make_unique<test::TempDir>();
+        // Shortcuts reach the active window only.
+        QVERIFY(QTest::qWaitForWindowActive(app->window(WindowId::Main)));
+    }
+
+    void cleanup() {
+        app.reset();
+        dir.reset();
+    }
+
+    void cancelKeepsTheLoadedFile() {
+        load(sampleBytes());
+        test::saveScreenshot(main(), "main-window");
+        QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(chooser->pending.size(), std::size_t{1});
+        chooser->answer(0, std::nullopt);
+        QTest::qWait(20);
+        QCOMPARE(main().windowTitle(), QStringLiteral("Quillometer: day.jsonl"));
+        QCOMPARE(main().list()->model()->rowCount(), 3);
+    }
+
+    void unreadableFileIsReported() {
+        // A FIFO without a writer would block a plain open() for good.
+        for (const std::string& path :
+             {(dir->path() / "gone.jsonl").string(), test::makeFifo(*dir, "pipe.jsonl")}) {
+            const test::Watchdog watchdog;
+            const QString name = QString::fromStdString(lastPathComponent(path));
+            QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
+            QCOMPARE(chooser->pending.size(), std::size_t{1});
+            chooser->answer(kResponseOK, FileLocation::local(path));
+            QTRY_COMPARE(main().windowTitle(), "Quillometer: " + name);
+            QVERIFY(
+                main().statusBar()->currentMessage().startsWith("Could not read \u201c" + name));
+        }
+    }
+
+    void chartWithoutSelectionOpensNothing_data() {
+        QTest::addColumn<QList<Qt::KeyboardModifiers>>("clicks");  // on the second row, in order
+        QTest::addColumn<bool>("reload");                          // then another file loaded
+        QTest::newRow("nothing selected") << QList<Qt::KeyboardModifiers>{} << false;
+        // The row stays current, but the list shows no selection.
+        QTest::newRow("row deselected with Ctrl+click")
+            << QList<Qt::KeyboardModifiers>{Qt::NoModifier, Qt::ControlModifier} << false;
+        QTest::newRow("row of the file before")
+            << QList<Qt::KeyboardModifiers>{Qt::NoModifier} << true;
+    }
+
+    void chartWithoutSelectionOpensNothing() {
+        QFETCH(QList<Qt::KeyboardModifiers>, clicks);
+        QFETCH(bool, reload);
+        load(sampleBytes());
+        QListView* list = main().list();
+        const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
+        for (Qt::KeyboardModifiers modifiers : clicks)
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, row);
+        if (reload) load(sampleBytes(), "again.jsonl");
+        QVERIFY(!list->selectionModel()->hasSelection());
+        QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(visibleWindows(), QStringList{"main"});
+        QVERIFY(!app->loggy().selectedStat());
+    }
+
+    void chartOpensTheChartWindowForTheSelectedLine() {
+        load(sampleBytes());
+        select(1);
+        QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(visibleWindows(), (QStringList{"chart", "main"}));
+        QVERIFY(app->loggy().selectedStat());
+        QCOMPARE(app->loggy().selectedStat()->file.view(), "/db/Special/0001.tracev3");
+        QTRY_COMPARE(shownTitle(app->window(WindowId::Chart)),
+                     QStringLiteral("/db/Special/0001.tracev3"));
+        // Charting another line brings the same window forward with the new record.
+        QWidget* chart = app->window(WindowId::Chart);
+        chart->findChild<QSlider*>("startSlider")->setValue(7);
+        select(2);
+        main().chartAction()->trigger();
+        QCOMPARE(app->window(WindowId::Chart), chart);
+        QTRY_COMPARE(chart->windowTitle(), QStringLiteral("/db/Persist/0002.tracev3"));
+        // Closed and opened again, the window starts afresh.
+        chart->close();
+        QTRY_VERIFY(!app->window(WindowId::Chart));
+        QCOMPARE(visibleWindows(), QStringList{"main"});
+        main().chartAction()->trigger();
+        QCOMPARE(app->window(WindowId::Chart)->findChild<QSlider*>("startSlider")->value(), 1);
+    }
+
+    void launchShowsTheMainWindowAndPlotOpensBeforeAnyLoad() {
+        QCOMPARE(visibleWindows(), QStringList{"main"});
+        QCOMPARE(shownTitle(&main()), QStringLiteral("Quillometer: "));
+        main().plotAction()->trigger();
+        QCOMPARE(visibleWindows(), (QStringList{"main", "plot"}));
+        QTRY_COMPARE(shownTitle(app->window(WindowId::Plot)), QStringLiteral("Log data: "));
+        load(sampleBytes());
+        QTRY_COMPARE(shownTitle(app->window(WindowId::Plot)),
+                     QStringLiteral("Log data: day.jsonl"));
+    }
+
+    void helpTwiceKeepsOneWindow() {
+        main().helpAction()->trigger();
+        QWidget* help = app->window(WindowId::Help);
+        QVERIFY(help);
+        QCOMPARE(shownTitle(help), QStringLiteral("Help Window"));
+        main().helpAction()->trigger();
+        QCOMPARE(app->window(WindowId::Help), help);
+        QCOMPARE(visibleWindows(), (QStringList{"help", "main"}));
+    }
+
+    void toolbarItemHiddenKeepsItsShortcut() {
+        const QList<QAction*> items = main().toolbar()->actions();
+        QCOMPARE(items.size(), 3);
+        items[0]->setVisible(false);
+        QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(chooser->pending.size(), std::size_t{1});
+    }
+
+    void aLoadCostsTheMainWindowOneRedraw() {
+        std::string bytes;
+        for (int i = 0; i < 5000; ++i) bytes += test::statLine(1000 + i, i, "Persist/x") + "\n";
+        const int before = main().observer()->drawCount();
+        load(bytes);
+        QTest::qWait(20);
+        QCOMPARE(main().observer()->drawCount(), before + 1);
+        QCOMPARE(main().list()->model()->rowCount(), 5000);
+    }
 
 private:
     ui::ContentView& main() { return *qobject_cast<ui::ContentView*>(app->window(WindowId::Main)); }
-    void load(const std::string& bytes, const std::string& name = "day.jsonl");
-    void select(int row);
+    void load(const std::string& bytes, const std::string& name = "day.jsonl") {
+        main().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main()));
+        QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(chooser->pending.size(), std::size_t{1});
+        chooser->answer(kResponseOK, FileLocation::local(dir->write(name, bytes)));
+        QTRY_COMPARE(shownTitle(&main()), QString::fromStdString("Quillometer: " + name));
+    }
+
+    void select(int row) {
+        QListView* list = main().list();
+        list->setCurrentIndex(list->model()->index(row, 0));
+    }
 
     std::unique_ptr<ui::QuillometerApp> app;
     test::FakeChooser* chooser = nullptr;
     std::unique_ptr<test::TempDir> dir;
 };
-
-void AppTest::init() {
-    auto fake = std::make_unique<test::FakeChooser>();
-    chooser = fake.get();
-    app = std::make_unique<ui::QuillometerApp>(std::move(fake));
-    app->start();
-    dir = std::make_unique<test::TempDir>();
-    // Shortcuts reach the active window only.
-    QVERIFY(QTest::qWaitForWindowActive(app->window(WindowId::Main)));
-}
-
-void AppTest::cleanup() {
-    app.reset();
-    dir.reset();
-}
-
-void AppTest::load(const std::string& bytes, const std::string& name) {
-    main().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&main()));
-    QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(chooser->pending.size(), std::size_t{1});
-    chooser->answer(kResponseOK, FileLocation::local(dir->write(name, bytes)));
-    QTRY_COMPARE(shownTitle(&main()), QString::fromStdString("Quillometer: " + name));
-}
-
-void AppTest::select(int row) {
-    QListView* list = main().list();
-    list->setCurrentIndex(list->model()->index(row, 0));
-}
-
-void AppTest::cancelKeepsTheLoadedFile() {
-    load(sampleBytes());
-    test::saveScreenshot(main(), "main-window");
-    QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(chooser->pending.size(), std::size_t{1});
-    chooser->answer(0, std::nullopt);
-    QTest::qWait(20);
-    QCOMPARE(main().windowTitle(), QStringLiteral("Quillometer: day.jsonl"));
-    QCOMPARE(main().list()->model()->rowCount(), 3);
-}
-
-void AppTest::unreadableFileIsReported() {
-    // A FIFO without a writer would block a plain open() for good.
-    for (const std::string& path :
-         {(dir->path() / "gone.jsonl").string(), test::makeFifo(*dir, "pipe.jsonl")}) {
-        const test::Watchdog watchdog;
-        const QString name = QString::fromStdString(lastPathComponent(path));
-        QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(chooser->pending.size(), std::size_t{1});
-        chooser->answer(kResponseOK, FileLocation::local(path));
-        QTRY_COMPARE(main().windowTitle(), "Quillometer: " + name);
-        QVERIFY(main().statusBar()->currentMessage().startsWith("Could not read \u201c" + name));
-    }
-}
-
-void AppTest::chartWithoutSelectionOpensNothing_data() {
-    QTest::addColumn<QList<Qt::KeyboardModifiers>>("clicks");  // on the second row, in order
-    QTest::addColumn<bool>("reload");                          // then another file loaded
-    QTest::newRow("nothing selected") << QList<Qt::KeyboardModifiers>{} << false;
-    // The row stays current, but the list shows no selection.
-    QTest::newRow("row deselected with Ctrl+click")
-        << QList<Qt::KeyboardModifiers>{Qt::NoModifier, Qt::ControlModifier} << false;
-    QTest::newRow("row of the file before") << QList<Qt::KeyboardModifiers>{Qt::NoModifier} << true;
-}
-
-void AppTest::chartWithoutSelectionOpensNothing() {
-    QFETCH(QList<Qt::KeyboardModifiers>, clicks);
-    QFETCH(bool, reload);
-    load(sampleBytes());
-    QListView* list = main().list();
-    const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
-    for (Qt::KeyboardModifiers modifiers : clicks)
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, row);
-    if (reload) load(sampleBytes(), "again.jsonl");
-    QVERIFY(!list->selectionModel()->hasSelection());
-    QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
-    QCOMPARE(visibleWindows(), QStringList{"main"});
-    QVERIFY(!app->loggy().selectedStat());
-}
-
-void AppTest::chartOpensTheChartWindowForTheSelectedLine() {
-    load(sampleBytes());
-    select(1);
-    QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
-    QCOMPARE(visibleWindows(), (QStringList{"chart", "main"}));
-    QVERIFY(app->loggy().selectedStat());
-    QCOMPARE(app->loggy().selectedStat()->file.view(), "/db/Special/0001.tracev3");
-    QTRY_COMPARE(shownTitle(app->window(WindowId::Chart)),
-                 QStringLiteral("/db/Special/0001.tracev3"));
-    // Charting another line brings the same window forward with the new record.
-    QWidget* chart = app->window(WindowId::Chart);
-    chart->findChild<QSlider*>("startSlider")->setValue(7);
-    select(2);
-    main().chartAction()->trigger();
-    QCOMPARE(app->window(WindowId::Chart), chart);
-    QTRY_COMPARE(chart->windowTitle(), QStringLiteral("/db/Persist/0002.tracev3"));
-    // Closed and opened again, the window starts afresh.
-    chart->close();
-    QTRY_VERIFY(!app->window(WindowId::Chart));
-    QCOMPARE(visibleWindows(), QStringList{"main"});
-    main().chartAction()->trigger();
-    QCOMPARE(app->window(WindowId::Chart)->findChild<QSlider*>("startSlider")->value(), 1);
-}
-
-void AppTest::launchShowsTheMainWindowAndPlotOpensBeforeAnyLoad() {
-    QCOMPARE(visibleWindows(), QStringList{"main"});
-    QCOMPARE(shownTitle(&main()), QStringLiteral("Quillometer: "));
-    main().plotAction()->trigger();
-    QCOMPARE(visibleWindows(), (QStringList{"main", "plot"}));
-    QTRY_COMPARE(shownTitle(app->window(WindowId::Plot)), QStringLiteral("Log data: "));
-    load(sampleBytes());
-    QTRY_COMPARE(shownTitle(app->window(WindowId::Plot)), QStringLiteral("Log data: day.jsonl"));
-}
-
-void AppTest::helpTwiceKeepsOneWindow() {
-    main().helpAction()->trigger();
-    QWidget* help = app->window(WindowId::Help);
-    QVERIFY(help);
-    QCOMPARE(shownTitle(help), QStringLiteral("Help Window"));
-    main().helpAction()->trigger();
-    QCOMPARE(app->window(WindowId::Help), help);
-    QCOMPARE(visibleWindows(), (QStringList{"help", "main"}));
-}
-
-void AppTest::toolbarItemHiddenKeepsItsShortcut() {
-    const QList<QAction*> items = main().toolbar()->actions();
-    QCOMPARE(items.size(), 3);
-    items[0]->setVisible(false);
-    QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(chooser->pending.size(), std::size_t{1});
-}
-
-void AppTest::aLoadCostsTheMainWindowOneRedraw() {
-    std::string bytes;
-    for (int i = 0; i < 5000; ++i) bytes += test::statLine(1000 + i, i, "Persist/x") + "\n";
-    const int before = main().observer()->drawCount();
-    load(bytes);
-    QTest::qWait(20);
-    QCOMPARE(main().observer()->drawCount(), before + 1);
-    QCOMPARE(main().list()->model()->rowCount(), 5000);
-}
 
 QTEST_MAIN(AppTest)
 #include "app_test.moc"
