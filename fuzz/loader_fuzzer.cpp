@@ -1,7 +1,6 @@
 // Fuzz target for loading a statistics file into the model: any file content must load without
 // a crash, and what the model then holds must be consistent enough for the views to draw.
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,30 +33,19 @@ void check(bool holds, const char* invariant) {
 /// the temporary folder clean however long the fuzzer runs.
 class InputFile {
 public:
-    InputFile() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quill-fuzz-XXXXXX");
-        fd_ = ::mkstemp(pattern.data());
-        if (fd_ < 0) abortWith("cannot create the input file");
-        path_ = std::move(pattern);
+    InputFile() : path_(std::filesystem::temp_directory_path() / "quill-fuzz-XXXXXX") {
+        const int fd = ::mkstemp(path_.data());
+        if (fd < 0) abortWith("cannot create the input file");
+        ::close(fd);
     }
-    ~InputFile() {
-        ::close(fd_);
-        ::unlink(path_.c_str());
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile() { ::unlink(path_.c_str()); }
 
     const std::string& path() const { return path_; }
 
-    void write(std::string_view bytes) {
-        if (::ftruncate(fd_, 0) != 0) abortWith("cannot truncate the input file");
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n =
-                ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-            if (n <= 0) abortWith("cannot write the input file");
-            done += static_cast<std::size_t>(n);
-        }
+    void write(std::string_view bytes) const {
+        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+        if (!out.write(bytes.data(), std::streamsize(bytes.size())).flush())
+            abortWith("cannot write the input file");
     }
 
 private:
@@ -66,24 +55,8 @@ private:
         std::exit(1);
     }
 
-    int fd_ = -1;
     std::string path_;
 };
-
-/// Upper bound on the records a file can hold: its non-empty line-feed separated pieces.
-std::size_t countPieces(std::string_view text) {
-    std::size_t pieces = 0;
-    bool inPiece = false;
-    for (char c : text) {
-        if (c == '\n') {
-            inPiece = false;
-        } else if (!inPiece) {
-            inPiece = true;
-            ++pieces;
-        }
-    }
-    return pieces;
-}
 
 /// The records a file holds, decoded one line at a time through the copying path of the
 /// decoder: the loader decodes in place, from a buffer where a line is followed by the next one
@@ -95,9 +68,8 @@ std::vector<quill::StatEntry> referenceEntries(std::string_view text) {
     quill::LineDecoder decoder;
     while (!text.empty()) {
         const std::size_t end = std::min(text.find('\n'), text.size());
-        if (end > 0) {
-            if (auto entry = decoder.decode(text.substr(0, end))) entries.push_back(*entry);
-        }
+        if (auto entry = end > 0 ? decoder.decode(text.substr(0, end)) : std::nullopt)
+            entries.push_back(*entry);
         text.remove_prefix(std::min(end + 1, text.size()));
     }
     return entries;
@@ -105,7 +77,6 @@ std::vector<quill::StatEntry> referenceEntries(std::string_view text) {
 
 void checkLines(const quill::Quillstat& model, std::string_view text) {
     const auto& lines = model.statList();
-    check(lines.size() <= countPieces(text), "no more lines than non-empty pieces");
     const std::vector<quill::StatEntry> expected = referenceEntries(text);
     check(lines.size() == expected.size(), "every decodable line loaded, and only those");
     std::int64_t earliest = quill::Quillstat::kInitialStartTime;
@@ -115,7 +86,6 @@ void checkLines(const quill::Quillstat& model, std::string_view text) {
               "loaded record equals the line decoded alone");
         check(!line.entryDate.empty(), "entryDate is not empty");
         check(line.entryDate.size() <= quill::DateFormatter::kMaxLength, "entryDate fits");
-        check(model.startTime() <= line.entry.unixTime, "startTime is not after any record");
         earliest = std::min(earliest, line.entry.unixTime);
     }
     check(model.startTime() == earliest, "a fresh model starts at its earliest record");
@@ -151,7 +121,7 @@ std::string withIgnoredMembers(std::string_view text) {
     }
 }
 
-void loadAndCheck(InputFile& file, std::string_view text) {
+void loadAndCheck(const InputFile& file, std::string_view text) {
     const std::string& path = file.path();
     file.write(text);
     quill::Quillstat model;
