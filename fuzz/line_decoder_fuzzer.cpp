@@ -24,9 +24,8 @@ void check(bool holds, const char* invariant) {
 /// Texts reach the tables and charts as they are, so they must be well-formed UTF-8 whatever
 /// the line held.
 void checkTexts(const quill::StatEntry& entry) {
-    check(quill::isValidUtf8(entry.type), "type is valid UTF-8");
-    check(quill::isValidUtf8(entry.record), "record is valid UTF-8");
-    check(quill::isValidUtf8(entry.file), "file is valid UTF-8");
+    for (const quill::Text* text : {&entry.type, &entry.record, &entry.file})
+        check(quill::isValidUtf8(*text), "type, record and file are valid UTF-8");
     for (const auto& process : entry.processList)
         check(quill::isValidUtf8(process.process), "process is valid UTF-8");
 }
