@@ -123,6 +123,10 @@ void PointChart::applyRanges() {
     timeRange_ = {static_cast<double>(first) / 1000, static_cast<double>(last) / 1000};
     valueRange_ = points_.empty() ? defaultValueRange()
                                   : paddedRange(points_.yMin, points_.yMax, kMinimumValuePad);
+    // The axis makes its ticks at once: the old interval over a range grown a millionfold would
+    // make a million of them. A coarser interval goes first, a finer one after the range.
+    const double step = valueStep(chart()->plotArea().height());
+    if (step > valueAxis_->tickInterval()) valueAxis_->setTickInterval(step);
     valueAxis_->setRange(valueRange_.min, valueRange_.max);
     layer_->setPoints(&points_, timeRange_, valueRange_);
     fitTicks(chart()->plotArea());
@@ -132,9 +136,12 @@ void PointChart::fitTicks(const QRectF& plotArea) {
     const TimeTicks ticks = timeTicks(timeRange_, plotArea.width());
     if (timeAxis_->tickCount() != ticks.count) timeAxis_->setTickCount(ticks.count);
     if (timeAxis_->format() != ticks.format) timeAxis_->setFormat(ticks.format);
-    const int valueTicks = std::max(2, static_cast<int>(plotArea.height() / kValueLabelPitch));
-    const double step = niceStep(valueRange_.span(), valueTicks);
+    const double step = valueStep(plotArea.height());
     if (valueAxis_->tickInterval() != step) valueAxis_->setTickInterval(step);
+}
+
+double PointChart::valueStep(double height) const {
+    return niceStep(valueRange_.span(), std::max(2, static_cast<int>(height / kValueLabelPitch)));
 }
 
 void PointChart::takePalette() {

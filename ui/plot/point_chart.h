@@ -56,6 +56,8 @@ private:
     void replaceSeries(const std::vector<std::string>& values);
     void applyRanges();
     void fitTicks(const QRectF& plotArea);
+    /// The value axis's tick interval for the range it shows over `height` pixels.
+    double valueStep(double height) const;
     void takePalette();
 
     bool legend_;

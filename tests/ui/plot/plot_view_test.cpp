@@ -119,8 +119,43 @@ private Q_SLOTS:
         test::saveScreenshot(*view_, QStringLiteral("plot_view_narrow"));
     }
 
+    // Series of very different magnitudes and signs, side by side.
+    void unlikeRanges_data() {
+        QTest::addColumn<QByteArray>("file");
+        // Persist sizes in the millions over rates that are all 0, Special sizes in single
+        // digits, from an hour before the first Persist record to an hour after the last.
+        QTest::newRow("zero rates beside millions")
+            << records("/Persist/1", 0, 600, 10, 0, 4'000'000) +
+                   records("/Special/1", -3600, 1200, 9, 0, 8);
+        // Each Persist record older than the one before: rates of minus millions, none above 0.
+        QTest::newRow("negative rates") << records("/Persist/1", 0, -60, 10, 3e11, 8) +
+                                               records("/Special/1", 0, 0, 1, 0, 1 << 20);
+    }
+    void unlikeRanges() {
+        QFETCH(QByteArray, file);
+        // The value axes go from their empty range to millions at once.
+        load(file.toStdString());
+        const QString shot = "plot_view_" + QString(QTest::currentDataTag()).replace(' ', '_');
+        test::saveScreenshot(*view_, shot);
+    }
+
 private:
     inline static const QStringList kKeys{"rate", "persist", "special"};
+
+    /// `count` records of `file`, `step` seconds apart from 2024-03-05 00:00:00 UTC plus `from`,
+    /// of `totalBytes` each, with processes of `kb`, half and a quarter of it, the first growing
+    /// by a tenth of `kb` a record.
+    static QByteArray records(const char* file, long long from, long long step, int count,
+                              double totalBytes, long long kb) {
+        std::string out;
+        for (long long i = 0; i < count; ++i) {
+            const long long first = (kb + kb / 10 * i) << 10;
+            out += test::statLine(1709596800 + from + step * i, std::llround(totalBytes), file,
+                                  {{"a", first}, {"b", kb << 9}, {"c", kb << 8}}) +
+                   "\n";
+        }
+        return QByteArray::fromStdString(out);
+    }
 
     /// `lines` lines minutes apart, cycling through Persist, Special and other files, each with
     /// three to six processes whose sizes drift with time, as a store's log does.
