@@ -122,7 +122,7 @@ void PointChart::applyRanges() {
                         QDateTime::fromMSecsSinceEpoch(last));
     timeRange_ = {static_cast<double>(first) / 1000, static_cast<double>(last) / 1000};
     valueRange_ = points_.empty() ? defaultValueRange()
-                                  : paddedRange(points_.yMin, points_.yMax, kMinimumValuePad);
+                                  : valueRange(points_.yMin, points_.yMax, kMinimumValuePad);
     // The axis makes its ticks at once: the old interval over a range grown a millionfold would
     // make a million of them. A coarser interval goes first, a finer one after the range.
     const double step = valueStep(chart()->plotArea().height());

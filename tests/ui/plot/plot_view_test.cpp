@@ -6,6 +6,7 @@
 #include <QScatterSeries>
 #include <QSet>
 #include <QTest>
+#include <QValueAxis>
 #include <cmath>
 #include <memory>
 
@@ -137,6 +138,17 @@ private Q_SLOTS:
         load(file.toStdString());
         const QString shot = "plot_view_" + QString(QTest::currentDataTag()).replace(' ', '_');
         test::saveScreenshot(*view_, shot);
+        for (const QString& key : kKeys) {
+            // No label shows a sign that none of the values has.
+            const PointChart& c = chart(key);
+            const QString range =
+                key +
+                QStringLiteral(": %1 to %2").arg(c.valueAxis()->min()).arg(c.valueAxis()->max());
+            if (c.points().yMin >= 0)
+                QVERIFY2(c.valueAxis()->min() >= 0, qPrintable(range));
+            else if (c.points().yMax <= 0)
+                QVERIFY2(c.valueAxis()->max() <= 0, qPrintable(range));
+        }
     }
 
 private:
