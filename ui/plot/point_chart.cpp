@@ -28,6 +28,8 @@ constexpr double kMinimumValuePad = 1;
 constexpr double kSecondsLimit = 1e14;
 /// Room a value axis label needs vertically, gap included, in pixels.
 constexpr double kValueLabelPitch = 28;
+/// The block around the chart pads it already; the right margin keeps the last time label.
+const QMargins kMargins(4, 4, 16, 4);
 
 qint64 wholeMilliseconds(double seconds) {
     return std::llround(std::clamp(seconds, -kSecondsLimit, kSecondsLimit) * 1000);
@@ -38,16 +40,12 @@ qint64 wholeMilliseconds(double seconds) {
 PointChart::PointChart(const QString& valueTitle, bool legend, QWidget* parent)
     : QChartView(new QChart(), parent), legend_(legend) {
     chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
-    // The block around the chart pads it already; the right margin keeps the last time label.
-    chart()->setMargins(QMargins(4, 4, 16, 4));
+    chart()->setMargins(kMargins);
     buildAxes(valueTitle);
     layer_ = new PointLayer(kDotArea, chart());
     layer_->setZValue(kSeriesZ);
     layer_->setPaintedCallback([this] { Q_EMIT pointsPainted(); });
-    connect(chart(), &QChart::plotAreaChanged, this, [this](const QRectF& area) {
-        layer_->setPlotArea(area);
-        fitTicks(area);
-    });
+    connect(chart(), &QChart::plotAreaChanged, this, &PointChart::followPlotArea);
     replaceSeries({});
     applyRanges();
     setRenderHint(QPainter::Antialiasing);
@@ -81,6 +79,23 @@ void PointChart::setPoints(PointColumns points) {
     applyRanges();
 }
 
+void PointChart::setTimeSpan(std::optional<AxisRange> moments) {
+    if (moments == timeSpan_) return;
+    timeSpan_ = moments;
+    applyRanges();
+}
+
+void PointChart::alignPlotArea(const QMarginsF& insets) {
+    const auto widening = [](double wanted, double own) {
+        return static_cast<int>(std::lround(std::max(wanted - own, 0.0)));
+    };
+    const QMargins alignment(widening(insets.left(), ownInsets_.left()), 0,
+                             widening(insets.right(), ownInsets_.right()), 0);
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    chart()->setMargins(kMargins + alignment_);
+}
+
 void PointChart::replaceSeries(const std::vector<std::string>& values) {
     QStringList names;
     for (const std::string& value : values) names.push_back(QString::fromStdString(value));
@@ -112,9 +127,10 @@ void PointChart::replaceSeries(const std::vector<std::string>& values) {
 }
 
 void PointChart::applyRanges() {
-    const AxisRange time = points_.empty()
-                               ? defaultTimeRange()
-                               : paddedRange(points_.xMin, points_.xMax, kMinimumTimePad);
+    std::optional<AxisRange> moments = timeSpan_;
+    if (!moments && !points_.empty()) moments = AxisRange{points_.xMin, points_.xMax};
+    const AxisRange time =
+        moments ? paddedRange(moments->min, moments->max, kMinimumTimePad) : defaultTimeRange();
     // The axis keeps whole milliseconds: the dots are placed on the very range it shows.
     const qint64 first = wholeMilliseconds(time.min);
     const qint64 last = wholeMilliseconds(time.max);
@@ -130,6 +146,17 @@ void PointChart::applyRanges() {
     valueAxis_->setRange(valueRange_.min, valueRange_.max);
     layer_->setPoints(&points_, timeRange_, valueRange_);
     fitTicks(chart()->plotArea());
+}
+
+void PointChart::followPlotArea(const QRectF& plotArea) {
+    layer_->setPlotArea(plotArea);
+    fitTicks(plotArea);
+    // What the chart needs for itself is what it has, less what it was given to line up.
+    const QMarginsF own(plotArea.left() - alignment_.left(), 0,
+                        chart()->size().width() - plotArea.right() - alignment_.right(), 0);
+    if (own == ownInsets_) return;
+    ownInsets_ = own;
+    Q_EMIT ownInsetsChanged();
 }
 
 void PointChart::fitTicks(const QRectF& plotArea) {

@@ -2,6 +2,7 @@
 
 #include <QChartView>
 #include <QList>
+#include <QMarginsF>
 #include <QString>
 #include <optional>
 
@@ -31,6 +32,17 @@ public:
     /// Replaces the points, their ranges and, when the distinct values differ, the legend.
     void setPoints(PointColumns points);
     const PointColumns& points() const { return points_; }
+    /// The moments, in seconds since 1970, that the time axis spans instead of its own points'
+    /// (padded as they would be); empty: its own points'.
+    void setTimeSpan(std::optional<AxisRange> moments);
+
+    /// How far the plot area lies from the chart's left and right edges when the chart is laid
+    /// out for itself alone: its margins, and its axis with the labels it shows now.
+    const QMarginsF& ownInsets() const { return ownInsets_; }
+    /// Widens the margins so that the plot area lies `insets.left()` from the chart's left edge
+    /// and `insets.right()` from its right one, to the nearest whole pixel; never closer than
+    /// its own insets.
+    void alignPlotArea(const QMarginsF& insets);
 
     /// The moment, in seconds since 1970, that the time axis shows at `x` in the viewport's
     /// coordinates; empty while the chart has no points or its scale yields no finite value.
@@ -47,6 +59,8 @@ Q_SIGNALS:
     void pointerMoved(std::optional<double> moment);
     /// The points were painted.
     void pointsPainted();
+    /// `ownInsets` changed, with the labels the chart shows or the room they need.
+    void ownInsetsChanged();
 
 protected:
     bool viewportEvent(QEvent* event) override;
@@ -55,6 +69,7 @@ private:
     void buildAxes(const QString& valueTitle);
     void replaceSeries(const std::vector<std::string>& values);
     void applyRanges();
+    void followPlotArea(const QRectF& plotArea);
     void fitTicks(const QRectF& plotArea);
     /// The value axis's tick interval for the range it shows over `height` pixels.
     double valueStep(double height) const;
@@ -66,6 +81,9 @@ private:
     QValueAxis* valueAxis_ = nullptr;
     QList<QScatterSeries*> series_;
     PointLayer* layer_ = nullptr;  ///< owned by the chart
+    std::optional<AxisRange> timeSpan_;
+    QMarginsF ownInsets_;
+    QMargins alignment_;  ///< added to the margins to line the plot area up
     AxisRange timeRange_ = defaultTimeRange();
     AxisRange valueRange_ = defaultValueRange();
 };

@@ -1,5 +1,6 @@
 #include "ui/plot/plot_view.h"
 
+#include <QDateTimeAxis>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -9,6 +10,7 @@
 #include <QValueAxis>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 #include "tests/support.h"
 #include "tests/ui/common/screenshot.h"
@@ -112,12 +114,6 @@ private Q_SLOTS:
         }
         for (const QString& key : kKeys) hover(key, 100);
         test::saveScreenshot(*view_, QStringLiteral("plot_view"));
-        QTest::mouseClick(part("showPersist"), Qt::LeftButton);
-        QTRY_VERIFY(view_->pointsUpToDate());
-        test::saveScreenshot(*view_, QStringLiteral("plot_view_persist_off"));
-        view_->resize(480, 640);
-        QTRY_VERIFY(view_->pointsUpToDate());
-        test::saveScreenshot(*view_, QStringLiteral("plot_view_narrow"));
     }
 
     // Series of very different magnitudes and signs, side by side.
@@ -149,6 +145,21 @@ private Q_SLOTS:
             else if (c.points().yMax <= 0)
                 QVERIFY2(c.valueAxis()->max() <= 0, qPrintable(range));
         }
+        // One instant lies at one x in all the charts, whatever their value labels.
+        for (const QString& key : kKeys) {
+            QCOMPARE(chart(key).timeAxis()->min(), chart("rate").timeAxis()->min());
+            QCOMPARE(chart(key).timeAxis()->max(), chart("rate").timeAxis()->max());
+        }
+        QVERIFY(plotEdgesAgree());
+        view_->resize(480, 900);
+        QTRY_VERIFY(view_->pointsUpToDate());
+        QVERIFY(plotEdgesAgree());
+        for (const QString name : {"Persist", "Rate", "Persist"}) {
+            QTest::mouseClick(part("show" + name), Qt::LeftButton);
+            QTRY_VERIFY(view_->pointsUpToDate());
+            QVERIFY(plotEdgesAgree());
+        }
+        test::saveScreenshot(*view_, shot + "_narrow_rate_off");
     }
 
 private:
@@ -167,6 +178,27 @@ private:
                    "\n";
         }
         return QByteArray::fromStdString(out);
+    }
+
+    /// Whether the plot areas of the shown charts share their left and right edges, to within
+    /// the whole pixels that their margins come in; says where they lie when they do not.
+    bool plotEdgesAgree() {
+        QString edges;
+        std::optional<QRectF> first;
+        bool agree = true;
+        for (const QString& key : kKeys) {
+            const PointChart& view = chart(key);
+            if (!view.isVisibleTo(view_.get())) continue;
+            const QRectF inScene = view.chart()->mapRectToScene(view.chart()->plotArea());
+            const QRectF area = view.viewportTransform().mapRect(inScene).translated(
+                view.viewport()->mapTo(view_.get(), QPoint()));
+            if (!first) first = area;
+            agree = agree && std::abs(area.left() - first->left()) < 1 &&
+                    std::abs(area.right() - first->right()) < 1;
+            edges += QStringLiteral(" %1 %2 to %3").arg(key).arg(area.left()).arg(area.right());
+        }
+        if (!agree) qWarning("plot areas apart:%s", qPrintable(edges));
+        return agree;
     }
 
     /// `lines` lines minutes apart, cycling through Persist, Special and other files, each with
