@@ -57,12 +57,13 @@ void PlotView::addToggle(QHBoxLayout& row, Block block, const QString& key, cons
 }
 
 void PlotView::buildBlocks() {
+    const QString colours = QStringLiteral("Value");
     blocks_[Rate] = new PlotBlock(QStringLiteral("rate"), QStringLiteral("Rate (KB/s)"),
-                                  QStringLiteral("Rate KB/s"), false, this);
+                                  QStringLiteral("Rate KB/s"), QString(), this);
     blocks_[Persist] = new PlotBlock(QStringLiteral("persist"), QStringLiteral("Persist (KB)"),
-                                     QStringLiteral("Size (KB)"), true, this);
+                                     QStringLiteral("Size (KB)"), colours, this);
     blocks_[Special] = new PlotBlock(QStringLiteral("special"), QStringLiteral("Special (KB)"),
-                                     QStringLiteral("Size (KB)"), true, this);
+                                     QStringLiteral("Size (KB)"), colours, this);
     for (PlotBlock* block : blocks_) {
         connect(&block->chart(), &PointChart::pointsPainted, this, &PlotView::pointsPainted);
         connect(&block->chart(), &PointChart::ownInsetsChanged, this, &PlotView::alignCharts);

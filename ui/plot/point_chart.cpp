@@ -3,10 +3,13 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QHoverEvent>
 #include <QLegend>
 #include <QMouseEvent>
 #include <QScatterSeries>
+#include <QTextDocument>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -30,18 +33,31 @@ constexpr double kSecondsLimit = 1e14;
 constexpr double kValueLabelPitch = 28;
 /// The block around the chart pads it already; the right margin keeps the last time label.
 const QMargins kMargins(4, 4, 16, 4);
+/// Between the legend's title and its first entry, in pixels.
+constexpr double kLegendTitleGap = 4;
 
 qint64 wholeMilliseconds(double seconds) {
     return std::llround(std::clamp(seconds, -kSecondsLimit, kSecondsLimit) * 1000);
 }
 
+/// The first shown label among the items under `item`: the label of a legend's first entry.
+const QGraphicsTextItem* firstLabel(const QGraphicsItem& item) {
+    for (const QGraphicsItem* child : item.childItems()) {
+        if (!child->isVisible()) continue;
+        if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(child)) return text;
+        if (const QGraphicsTextItem* text = firstLabel(*child)) return text;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
-PointChart::PointChart(const QString& valueTitle, bool legend, QWidget* parent)
-    : QChartView(new QChart(), parent), legend_(legend) {
+PointChart::PointChart(const QString& valueTitle, const QString& legendTitle, QWidget* parent)
+    : QChartView(new QChart(), parent), legend_(!legendTitle.isEmpty()) {
     chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     chart()->setMargins(kMargins);
     buildAxes(valueTitle);
+    buildLegendTitle(legendTitle);
     layer_ = new PointLayer(kDotArea, chart());
     layer_->setZValue(kSeriesZ);
     layer_->setPaintedCallback([this] { Q_EMIT pointsPainted(); });
@@ -71,6 +87,16 @@ void PointChart::buildAxes(const QString& valueTitle) {
     valueAxis_->setTickAnchor(0);
     chart()->addAxis(timeAxis_, Qt::AlignBottom);
     chart()->addAxis(valueAxis_, Qt::AlignLeft);
+}
+
+void PointChart::buildLegendTitle(const QString& title) {
+    // The legend has no title of its own: the title stands on the legend's row, before its
+    // entries, in the axis titles' font, as the label of the colours.
+    legendTitle_ = new QGraphicsSimpleTextItem(title, chart());
+    legendTitle_->setFont(valueAxis_->titleFont());
+    legendTitle_->setBrush(valueAxis_->titleBrush());
+    legendTitle_->setZValue(chart()->legend()->zValue());
+    legendTitle_->hide();
 }
 
 void PointChart::setPoints(PointColumns points) {
@@ -151,6 +177,7 @@ void PointChart::applyRanges() {
 void PointChart::followPlotArea(const QRectF& plotArea) {
     layer_->setPlotArea(plotArea);
     fitTicks(plotArea);
+    placeLegendTitle();
     // What the chart needs for itself is what it has, less what it was given to line up.
     const QMarginsF own(plotArea.left() - alignment_.left(), 0,
                         chart()->size().width() - plotArea.right() - alignment_.right(), 0);
@@ -169,6 +196,27 @@ void PointChart::fitTicks(const QRectF& plotArea) {
 
 double PointChart::valueStep(double height) const {
     return niceStep(valueRange_.span(), std::max(2, static_cast<int>(height / kValueLabelPitch)));
+}
+
+void PointChart::placeLegendTitle() {
+    const QLegend* legend = chart()->legend();
+    // The legend spans the chart and centres its entries: the title goes before the first, on
+    // the baseline of the entries' labels. Where the entries leave it no room, and are cut
+    // short themselves, it stays hidden rather than cover them.
+    const QRectF entries = legend->mapRectToParent(legend->childrenBoundingRect());
+    const QFontMetricsF metrics(legendTitle_->font());
+    const double left =
+        entries.left() - kLegendTitleGap - metrics.horizontalAdvance(legendTitle_->text());
+    const bool fits = legend->isVisible() && left >= legend->geometry().left();
+    legendTitle_->setVisible(fits);
+    if (!fits) return;
+    double top = entries.center().y() - metrics.height() / 2;
+    if (const QGraphicsTextItem* label = firstLabel(*legend)) {
+        const double baseline =
+            label->document()->documentMargin() + QFontMetricsF(label->font()).ascent();
+        top = label->mapToItem(chart(), QPointF(0, baseline)).y() - metrics.ascent();
+    }
+    legendTitle_->setPos(left, top);
 }
 
 void PointChart::takePalette() {

@@ -10,6 +10,7 @@
 #include "ui/plot/point_columns.h"
 
 class QDateTimeAxis;
+class QGraphicsSimpleTextItem;
 class QScatterSeries;
 class QValueAxis;
 
@@ -25,8 +26,9 @@ class PointLayer;
 class PointChart final : public QChartView {
     Q_OBJECT
 public:
-    /// `valueTitle` titles the value axis; `legend` shows one entry per distinct value.
-    PointChart(const QString& valueTitle, bool legend, QWidget* parent = nullptr);
+    /// `valueTitle` titles the value axis; `legendTitle` titles a legend of one entry per
+    /// distinct value, and an empty one shows no legend.
+    PointChart(const QString& valueTitle, const QString& legendTitle, QWidget* parent = nullptr);
     ~PointChart() override;
 
     /// Replaces the points, their ranges and, when the distinct values differ, the legend.
@@ -67,12 +69,14 @@ protected:
 
 private:
     void buildAxes(const QString& valueTitle);
+    void buildLegendTitle(const QString& title);
     void replaceSeries(const std::vector<std::string>& values);
     void applyRanges();
     void followPlotArea(const QRectF& plotArea);
     void fitTicks(const QRectF& plotArea);
     /// The value axis's tick interval for the range it shows over `height` pixels.
     double valueStep(double height) const;
+    void placeLegendTitle();
     void takePalette();
 
     bool legend_;
@@ -80,7 +84,8 @@ private:
     QDateTimeAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxis_ = nullptr;
     QList<QScatterSeries*> series_;
-    PointLayer* layer_ = nullptr;  ///< owned by the chart
+    PointLayer* layer_ = nullptr;                     ///< owned by the chart
+    QGraphicsSimpleTextItem* legendTitle_ = nullptr;  ///< owned by the chart
     std::optional<AxisRange> timeSpan_;
     QMarginsF ownInsets_;
     QMargins alignment_;  ///< added to the margins to line the plot area up

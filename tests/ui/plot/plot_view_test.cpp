@@ -1,6 +1,8 @@
 #include "ui/plot/plot_view.h"
 
 #include <QDateTimeAxis>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -111,7 +113,14 @@ private Q_SLOTS:
             }
             QCOMPARE(labels.join('|'), QStringLiteral("%1 1|%1 2|%1 3").arg(title));
             QVERIFY(colours.size() == 3 && c->legend()->isVisible());
+            // The colours' label stands on the legend's row, before its first entry.
+            const QRectF label = shownText(*c, QStringLiteral("Value"));
+            const QRectF first = shownText(*c, title + " 1");
+            QVERIFY(!label.isNull() && !first.isNull());
+            QVERIFY(std::abs(label.center().y() - first.center().y()) < 2 &&
+                    label.right() + 12 < first.left() && label.left() > 0);
         }
+        QVERIFY(shownText(*chart("rate").chart(), QStringLiteral("Value")).isNull());
         for (const QString& key : kKeys) hover(key, 100);
         test::saveScreenshot(*view_, QStringLiteral("plot_view"));
     }
@@ -231,6 +240,17 @@ private:
     }
 
     PointChart& chart(const QString& key) { return *part<PointChart>(key + "Chart"); }
+
+    /// Where the chart shows `text`, in its scene's coordinates; null where it does not.
+    static QRectF shownText(const QChart& c, const QString& text) {
+        for (const QGraphicsItem* item : c.scene()->items()) {
+            const auto* simple = qgraphicsitem_cast<const QGraphicsSimpleTextItem*>(item);
+            const auto* rich = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
+            const QString shown = simple ? simple->text() : rich ? rich->toPlainText() : QString();
+            if (item->isVisible() && shown == text) return item->sceneBoundingRect();
+        }
+        return {};
+    }
 
     /// The date text a header shows; null while it shows none.
     QString headerDate(const QString& key) {
