@@ -10,7 +10,7 @@
 namespace quill::ui {
 
 PlotBlock::PlotBlock(const QString& key, const QString& title, const QString& valueTitle,
-                     bool legend, QWidget* parent)
+                     const QString& legendTitle, QWidget* parent)
     : QWidget(parent) {
     setObjectName(key + QStringLiteral("Block"));
     auto* header = new QHBoxLayout();
@@ -22,7 +22,7 @@ PlotBlock::PlotBlock(const QString& key, const QString& title, const QString& va
     header->addWidget(titleText, 0, Qt::AlignVCenter);
     header->addWidget(date_, 0, Qt::AlignVCenter);
 
-    chart_ = new PointChart(valueTitle, legend, this);
+    chart_ = new PointChart(valueTitle, legendTitle, this);
     chart_->setObjectName(key + QStringLiteral("Chart"));
     connect(chart_, &PointChart::pointerMoved, this, &PlotBlock::setMoment);
 

@@ -17,8 +17,8 @@ class PlotBlock final : public QWidget {
 public:
     /// `key` prefixes the object names of the block ("<key>Block") and of its parts
     /// ("<key>HeaderTitle", "<key>HeaderDate", "<key>Chart").
-    PlotBlock(const QString& key, const QString& title, const QString& valueTitle, bool legend,
-              QWidget* parent = nullptr);
+    PlotBlock(const QString& key, const QString& title, const QString& valueTitle,
+              const QString& legendTitle, QWidget* parent = nullptr);
 
     PointChart& chart() const { return *chart_; }
     /// The moment picked on the chart, in seconds since 1970; empty until the pointer moved over

@@ -49,6 +49,15 @@ AxisRange paddedRange(double low, double high, double minimumPad) {
     return range;
 }
 
+AxisRange valueRange(double low, double high, double minimumPad) {
+    AxisRange range = paddedRange(low, high, minimumPad);
+    if (std::min(low, high) >= 0)
+        range.min = std::max(range.min, 0.0);
+    else if (std::max(low, high) <= 0)
+        range.max = std::min(range.max, 0.0);
+    return range;
+}
+
 double niceStep(double span, int labels) {
     // A tick interval of at least `raw`, rounded up or down to the next 1, 2 or 5 step.
     const auto nice = [](double raw, bool up) {

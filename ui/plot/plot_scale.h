@@ -47,6 +47,10 @@ AxisRange defaultValueRange();
 /// span, and by at least `minimumPad`, so that the dots at the extremes are drawn whole and
 /// clear of the axes (a single value gets a range around it).
 AxisRange paddedRange(double low, double high, double minimumPad);
+/// `paddedRange` for a value axis, whose padding never crosses zero: data of 0 or more start at
+/// 0, data of 0 or less end there, so no label shows a sign that no value has. All zeros give 0
+/// to `minimumPad`.
+AxisRange valueRange(double low, double high, double minimumPad);
 
 /// A tick interval of 1, 2 or 5 times a power of ten for a value axis over `span` with room for
 /// `labels` labels: the smallest that puts no more ticks on it than there is room for, but never

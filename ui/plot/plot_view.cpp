@@ -4,7 +4,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "ui/model_observer.h"
 #include "ui/plot/plot_block.h"
@@ -48,21 +50,52 @@ void PlotView::addToggle(QHBoxLayout& row, Block block, const QString& key, cons
     connect(toggle, &QCheckBox::toggled, this, [this, block](bool on) {
         shown_[block] = on;
         blocks_[block]->setVisible(on);
+        alignCharts();
     });
     row.addWidget(label, 0, Qt::AlignVCenter);
     row.addWidget(toggle, 0, Qt::AlignVCenter);
 }
 
 void PlotView::buildBlocks() {
+    const QString colours = QStringLiteral("Value");
     blocks_[Rate] = new PlotBlock(QStringLiteral("rate"), QStringLiteral("Rate (KB/s)"),
-                                  QStringLiteral("Rate KB/s"), false, this);
+                                  QStringLiteral("Rate KB/s"), QString(), this);
     blocks_[Persist] = new PlotBlock(QStringLiteral("persist"), QStringLiteral("Persist (KB)"),
-                                     QStringLiteral("Size (KB)"), true, this);
+                                     QStringLiteral("Size (KB)"), colours, this);
     blocks_[Special] = new PlotBlock(QStringLiteral("special"), QStringLiteral("Special (KB)"),
-                                     QStringLiteral("Size (KB)"), true, this);
+                                     QStringLiteral("Size (KB)"), colours, this);
     for (PlotBlock* block : blocks_) {
         connect(&block->chart(), &PointChart::pointsPainted, this, &PlotView::pointsPainted);
+        connect(&block->chart(), &PointChart::ownInsetsChanged, this, &PlotView::alignCharts);
     }
+}
+
+void PlotView::alignCharts() {
+    // The widest axis sets the edges for all: an instant then lies at the same x in each chart,
+    // whatever the width of its value labels. A hidden chart has no say; showing it lays it out
+    // again, which aligns them anew.
+    QMarginsF insets;
+    for (std::size_t i = 0; i < BlockCount; ++i) {
+        if (!shown_[i]) continue;
+        const QMarginsF& own = blocks_[i]->chart().ownInsets();
+        insets.setLeft(std::max(insets.left(), own.left()));
+        insets.setRight(std::max(insets.right(), own.right()));
+    }
+    for (PlotBlock* block : blocks_) block->chart().alignPlotArea(insets);
+}
+
+void PlotView::shareTimeSpan() {
+    // Every chart spans the moments of all three series, shown or not, so that the charts keep
+    // one time scale and toggling one moves nothing in the others.
+    std::optional<AxisRange> moments;
+    for (const PlotBlock* block : blocks_) {
+        const PointColumns& points = block->chart().points();
+        if (points.empty()) continue;
+        moments = moments ? AxisRange{std::min(moments->min, points.xMin),
+                                      std::max(moments->max, points.xMax)}
+                          : AxisRange{points.xMin, points.xMax};
+    }
+    for (PlotBlock* block : blocks_) block->chart().setTimeSpan(moments);
 }
 
 void PlotView::observe() {
@@ -74,9 +107,18 @@ void PlotView::observe() {
     watch([this] {
         setWindowTitle(QStringLiteral("Log data: ") + QString::fromStdString(loggy_.fileName()));
     });
-    watch([this] { blocks_[Rate]->chart().setPoints(rateColumns(loggy_.ratesPoints())); });
-    watch([this] { blocks_[Persist]->chart().setPoints(pointColumns(loggy_.pointsPersist())); });
-    watch([this] { blocks_[Special]->chart().setPoints(pointColumns(loggy_.pointsSpecial())); });
+    watch([this] {
+        blocks_[Rate]->chart().setPoints(rateColumns(loggy_.ratesPoints()));
+        shareTimeSpan();
+    });
+    watch([this] {
+        blocks_[Persist]->chart().setPoints(pointColumns(loggy_.pointsPersist()));
+        shareTimeSpan();
+    });
+    watch([this] {
+        blocks_[Special]->chart().setPoints(pointColumns(loggy_.pointsSpecial()));
+        shareTimeSpan();
+    });
 }
 
 int PlotView::rasterRebuildCount() const {

@@ -38,6 +38,8 @@ private:
     QWidget* buildToggles();
     void addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text);
     void buildBlocks();
+    void alignCharts();
+    void shareTimeSpan();
     void observe();
 
     Quillstat& loggy_;

@@ -3,10 +3,13 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QHoverEvent>
 #include <QLegend>
 #include <QMouseEvent>
 #include <QScatterSeries>
+#include <QTextDocument>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -28,26 +31,37 @@ constexpr double kMinimumValuePad = 1;
 constexpr double kSecondsLimit = 1e14;
 /// Room a value axis label needs vertically, gap included, in pixels.
 constexpr double kValueLabelPitch = 28;
+/// The block around the chart pads it already; the right margin keeps the last time label.
+const QMargins kMargins(4, 4, 16, 4);
+/// Between the legend's title and its first entry, in pixels.
+constexpr double kLegendTitleGap = 4;
 
 qint64 wholeMilliseconds(double seconds) {
     return std::llround(std::clamp(seconds, -kSecondsLimit, kSecondsLimit) * 1000);
 }
 
+/// The first shown label among the items under `item`: the label of a legend's first entry.
+const QGraphicsTextItem* firstLabel(const QGraphicsItem& item) {
+    for (const QGraphicsItem* child : item.childItems()) {
+        if (!child->isVisible()) continue;
+        if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(child)) return text;
+        if (const QGraphicsTextItem* text = firstLabel(*child)) return text;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
-PointChart::PointChart(const QString& valueTitle, bool legend, QWidget* parent)
-    : QChartView(new QChart(), parent), legend_(legend) {
+PointChart::PointChart(const QString& valueTitle, const QString& legendTitle, QWidget* parent)
+    : QChartView(new QChart(), parent), legend_(!legendTitle.isEmpty()) {
     chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
-    // The block around the chart pads it already; the right margin keeps the last time label.
-    chart()->setMargins(QMargins(4, 4, 16, 4));
+    chart()->setMargins(kMargins);
     buildAxes(valueTitle);
+    buildLegendTitle(legendTitle);
     layer_ = new PointLayer(kDotArea, chart());
     layer_->setZValue(kSeriesZ);
     layer_->setPaintedCallback([this] { Q_EMIT pointsPainted(); });
-    connect(chart(), &QChart::plotAreaChanged, this, [this](const QRectF& area) {
-        layer_->setPlotArea(area);
-        fitTicks(area);
-    });
+    connect(chart(), &QChart::plotAreaChanged, this, &PointChart::followPlotArea);
     replaceSeries({});
     applyRanges();
     setRenderHint(QPainter::Antialiasing);
@@ -75,10 +89,37 @@ void PointChart::buildAxes(const QString& valueTitle) {
     chart()->addAxis(valueAxis_, Qt::AlignLeft);
 }
 
+void PointChart::buildLegendTitle(const QString& title) {
+    // The legend has no title of its own: the title stands on the legend's row, before its
+    // entries, in the axis titles' font, as the label of the colours.
+    legendTitle_ = new QGraphicsSimpleTextItem(title, chart());
+    legendTitle_->setFont(valueAxis_->titleFont());
+    legendTitle_->setBrush(valueAxis_->titleBrush());
+    legendTitle_->setZValue(chart()->legend()->zValue());
+    legendTitle_->hide();
+}
+
 void PointChart::setPoints(PointColumns points) {
     points_ = std::move(points);
     replaceSeries(points_.values);
     applyRanges();
+}
+
+void PointChart::setTimeSpan(std::optional<AxisRange> moments) {
+    if (moments == timeSpan_) return;
+    timeSpan_ = moments;
+    applyRanges();
+}
+
+void PointChart::alignPlotArea(const QMarginsF& insets) {
+    const auto widening = [](double wanted, double own) {
+        return static_cast<int>(std::lround(std::max(wanted - own, 0.0)));
+    };
+    const QMargins alignment(widening(insets.left(), ownInsets_.left()), 0,
+                             widening(insets.right(), ownInsets_.right()), 0);
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    chart()->setMargins(kMargins + alignment_);
 }
 
 void PointChart::replaceSeries(const std::vector<std::string>& values) {
@@ -112,9 +153,10 @@ void PointChart::replaceSeries(const std::vector<std::string>& values) {
 }
 
 void PointChart::applyRanges() {
-    const AxisRange time = points_.empty()
-                               ? defaultTimeRange()
-                               : paddedRange(points_.xMin, points_.xMax, kMinimumTimePad);
+    std::optional<AxisRange> moments = timeSpan_;
+    if (!moments && !points_.empty()) moments = AxisRange{points_.xMin, points_.xMax};
+    const AxisRange time =
+        moments ? paddedRange(moments->min, moments->max, kMinimumTimePad) : defaultTimeRange();
     // The axis keeps whole milliseconds: the dots are placed on the very range it shows.
     const qint64 first = wholeMilliseconds(time.min);
     const qint64 last = wholeMilliseconds(time.max);
@@ -122,19 +164,59 @@ void PointChart::applyRanges() {
                         QDateTime::fromMSecsSinceEpoch(last));
     timeRange_ = {static_cast<double>(first) / 1000, static_cast<double>(last) / 1000};
     valueRange_ = points_.empty() ? defaultValueRange()
-                                  : paddedRange(points_.yMin, points_.yMax, kMinimumValuePad);
+                                  : valueRange(points_.yMin, points_.yMax, kMinimumValuePad);
+    // The axis makes its ticks at once: the old interval over a range grown a millionfold would
+    // make a million of them. A coarser interval goes first, a finer one after the range.
+    const double step = valueStep(chart()->plotArea().height());
+    if (step > valueAxis_->tickInterval()) valueAxis_->setTickInterval(step);
     valueAxis_->setRange(valueRange_.min, valueRange_.max);
     layer_->setPoints(&points_, timeRange_, valueRange_);
     fitTicks(chart()->plotArea());
+}
+
+void PointChart::followPlotArea(const QRectF& plotArea) {
+    layer_->setPlotArea(plotArea);
+    fitTicks(plotArea);
+    placeLegendTitle();
+    // What the chart needs for itself is what it has, less what it was given to line up.
+    const QMarginsF own(plotArea.left() - alignment_.left(), 0,
+                        chart()->size().width() - plotArea.right() - alignment_.right(), 0);
+    if (own == ownInsets_) return;
+    ownInsets_ = own;
+    Q_EMIT ownInsetsChanged();
 }
 
 void PointChart::fitTicks(const QRectF& plotArea) {
     const TimeTicks ticks = timeTicks(timeRange_, plotArea.width());
     if (timeAxis_->tickCount() != ticks.count) timeAxis_->setTickCount(ticks.count);
     if (timeAxis_->format() != ticks.format) timeAxis_->setFormat(ticks.format);
-    const int valueTicks = std::max(2, static_cast<int>(plotArea.height() / kValueLabelPitch));
-    const double step = niceStep(valueRange_.span(), valueTicks);
+    const double step = valueStep(plotArea.height());
     if (valueAxis_->tickInterval() != step) valueAxis_->setTickInterval(step);
+}
+
+double PointChart::valueStep(double height) const {
+    return niceStep(valueRange_.span(), std::max(2, static_cast<int>(height / kValueLabelPitch)));
+}
+
+void PointChart::placeLegendTitle() {
+    const QLegend* legend = chart()->legend();
+    // The legend spans the chart and centres its entries: the title goes before the first, on
+    // the baseline of the entries' labels. Where the entries leave it no room, and are cut
+    // short themselves, it stays hidden rather than cover them.
+    const QRectF entries = legend->mapRectToParent(legend->childrenBoundingRect());
+    const QFontMetricsF metrics(legendTitle_->font());
+    const double left =
+        entries.left() - kLegendTitleGap - metrics.horizontalAdvance(legendTitle_->text());
+    const bool fits = legend->isVisible() && left >= legend->geometry().left();
+    legendTitle_->setVisible(fits);
+    if (!fits) return;
+    double top = entries.center().y() - metrics.height() / 2;
+    if (const QGraphicsTextItem* label = firstLabel(*legend)) {
+        const double baseline =
+            label->document()->documentMargin() + QFontMetricsF(label->font()).ascent();
+        top = label->mapToItem(chart(), QPointF(0, baseline)).y() - metrics.ascent();
+    }
+    legendTitle_->setPos(left, top);
 }
 
 void PointChart::takePalette() {

@@ -2,6 +2,7 @@
 
 #include <QChartView>
 #include <QList>
+#include <QMarginsF>
 #include <QString>
 #include <optional>
 
@@ -9,6 +10,7 @@
 #include "ui/plot/point_columns.h"
 
 class QDateTimeAxis;
+class QGraphicsSimpleTextItem;
 class QScatterSeries;
 class QValueAxis;
 
@@ -24,13 +26,25 @@ class PointLayer;
 class PointChart final : public QChartView {
     Q_OBJECT
 public:
-    /// `valueTitle` titles the value axis; `legend` shows one entry per distinct value.
-    PointChart(const QString& valueTitle, bool legend, QWidget* parent = nullptr);
+    /// `valueTitle` titles the value axis; `legendTitle` titles a legend of one entry per
+    /// distinct value, and an empty one shows no legend.
+    PointChart(const QString& valueTitle, const QString& legendTitle, QWidget* parent = nullptr);
     ~PointChart() override;
 
     /// Replaces the points, their ranges and, when the distinct values differ, the legend.
     void setPoints(PointColumns points);
     const PointColumns& points() const { return points_; }
+    /// The moments, in seconds since 1970, that the time axis spans instead of its own points'
+    /// (padded as they would be); empty: its own points'.
+    void setTimeSpan(std::optional<AxisRange> moments);
+
+    /// How far the plot area lies from the chart's left and right edges when the chart is laid
+    /// out for itself alone: its margins, and its axis with the labels it shows now.
+    const QMarginsF& ownInsets() const { return ownInsets_; }
+    /// Widens the margins so that the plot area lies `insets.left()` from the chart's left edge
+    /// and `insets.right()` from its right one, to the nearest whole pixel; never closer than
+    /// its own insets.
+    void alignPlotArea(const QMarginsF& insets);
 
     /// The moment, in seconds since 1970, that the time axis shows at `x` in the viewport's
     /// coordinates; empty while the chart has no points or its scale yields no finite value.
@@ -47,15 +61,22 @@ Q_SIGNALS:
     void pointerMoved(std::optional<double> moment);
     /// The points were painted.
     void pointsPainted();
+    /// `ownInsets` changed, with the labels the chart shows or the room they need.
+    void ownInsetsChanged();
 
 protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
     void buildAxes(const QString& valueTitle);
+    void buildLegendTitle(const QString& title);
     void replaceSeries(const std::vector<std::string>& values);
     void applyRanges();
+    void followPlotArea(const QRectF& plotArea);
     void fitTicks(const QRectF& plotArea);
+    /// The value axis's tick interval for the range it shows over `height` pixels.
+    double valueStep(double height) const;
+    void placeLegendTitle();
     void takePalette();
 
     bool legend_;
@@ -63,7 +84,11 @@ private:
     QDateTimeAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxis_ = nullptr;
     QList<QScatterSeries*> series_;
-    PointLayer* layer_ = nullptr;  ///< owned by the chart
+    PointLayer* layer_ = nullptr;                     ///< owned by the chart
+    QGraphicsSimpleTextItem* legendTitle_ = nullptr;  ///< owned by the chart
+    std::optional<AxisRange> timeSpan_;
+    QMarginsF ownInsets_;
+    QMargins alignment_;  ///< added to the margins to line the plot area up
     AxisRange timeRange_ = defaultTimeRange();
     AxisRange valueRange_ = defaultValueRange();
 };

@@ -6,8 +6,19 @@
 
 namespace quill::ui {
 
+namespace {
+
+/// The scale of `range` over `extent` pixels, in an image that reaches `bleed` pixels beyond
+/// both ends.
+LinearScale bleedScale(AxisRange range, double extent, double bleed, bool flipped) {
+    const double pad = extent > 0 ? bleed * range.span() / extent : 0;
+    return {{range.min - pad, range.max + pad}, extent + 2 * bleed, flipped};
+}
+
+}  // namespace
+
 PointLayer::PointLayer(double dotArea, QGraphicsItem* parent)
-    : QGraphicsItem(parent), dotArea_(dotArea) {
+    : QGraphicsItem(parent), dotArea_(dotArea), bleed_(std::ceil(dotDiameter(dotArea) / 2)) {
     setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
 }
@@ -25,8 +36,12 @@ void PointLayer::setPalette(std::vector<QRgb> palette) {
     invalidate();
 }
 
+QRectF PointLayer::boundingRect() const {
+    return {QPointF(), size_.grownBy(QMarginsF(bleed_, bleed_, bleed_, bleed_))};
+}
+
 void PointLayer::setPlotArea(const QRectF& area) {
-    setPos(area.topLeft());
+    setPos(area.topLeft() - QPointF(bleed_, bleed_));
     if (area.size() == size_) return;
     prepareGeometryChange();
     size_ = area.size();
@@ -45,11 +60,12 @@ void PointLayer::rebuild(double pixelRatio) {
         pixelRatio_ = pixelRatio;
     }
     const QSizeF extent = size_ * pixelRatio;
-    const QSize pixels(static_cast<int>(std::ceil(extent.width())),
-                       static_cast<int>(std::ceil(extent.height())));
-    const RasterFrame frame{LinearScale(x_, extent.width()), LinearScale(y_, extent.height(), true),
-                            pixels};
-    if (points_ != nullptr && !pixels.isEmpty())
+    const double bleed = bleed_ * pixelRatio;
+    const QSize pixels(static_cast<int>(std::ceil(extent.width() + 2 * bleed)),
+                       static_cast<int>(std::ceil(extent.height() + 2 * bleed)));
+    const RasterFrame frame{bleedScale(x_, extent.width(), bleed, false),
+                            bleedScale(y_, extent.height(), bleed, true), pixels};
+    if (points_ != nullptr && !size_.isEmpty())
         rasterisePoints(*points_, frame, *dot_, palette_, raster_);
     else
         raster_ = QImage();

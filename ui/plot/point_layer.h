@@ -16,7 +16,9 @@ namespace quill::ui {
 /// The points of a chart, as one item laid over its plot area. A chart item per point costs
 /// seconds and gigabytes at millions of points; this item draws them all into one cached image
 /// and on every other repaint merely copies it. The image is drawn again only when the points,
-/// their ranges, the palette, the plot area's size or the screen's pixel ratio change.
+/// their ranges, the palette, the plot area's size or the screen's pixel ratio change. It
+/// reaches a dot's radius beyond the plot area, so that a dot on an edge (a value of 0 where the
+/// axis starts at 0) is drawn whole.
 class PointLayer final : public QGraphicsItem {
 public:
     /// `dotArea`: the area of each point's disc, in square pixels.
@@ -38,7 +40,7 @@ public:
     /// Heap the cached image holds.
     qsizetype imageBytes() const { return raster_.sizeInBytes(); }
 
-    QRectF boundingRect() const override { return {QPointF(), size_}; }
+    QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
@@ -51,6 +53,7 @@ private:
     std::vector<QRgb> palette_;
     QSizeF size_;
     double dotArea_;
+    double bleed_;                 ///< how far the image reaches beyond the plot area on each side
     std::optional<DotStamp> dot_;  ///< for `pixelRatio_`
     double pixelRatio_ = 0;
     QImage raster_;

@@ -1,13 +1,18 @@
 #include "ui/plot/plot_view.h"
 
+#include <QDateTimeAxis>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QScatterSeries>
 #include <QSet>
 #include <QTest>
+#include <QValueAxis>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 #include "tests/support.h"
 #include "tests/ui/common/screenshot.h"
@@ -108,19 +113,102 @@ private Q_SLOTS:
             }
             QCOMPARE(labels.join('|'), QStringLiteral("%1 1|%1 2|%1 3").arg(title));
             QVERIFY(colours.size() == 3 && c->legend()->isVisible());
+            // The colours' label stands on the legend's row, before its first entry.
+            const QRectF label = shownText(*c, QStringLiteral("Value"));
+            const QRectF first = shownText(*c, title + " 1");
+            QVERIFY(!label.isNull() && !first.isNull());
+            QVERIFY(std::abs(label.center().y() - first.center().y()) < 2 &&
+                    label.right() + 12 < first.left() && label.left() > 0);
         }
+        QVERIFY(shownText(*chart("rate").chart(), QStringLiteral("Value")).isNull());
         for (const QString& key : kKeys) hover(key, 100);
         test::saveScreenshot(*view_, QStringLiteral("plot_view"));
-        QTest::mouseClick(part("showPersist"), Qt::LeftButton);
+    }
+
+    // Series of very different magnitudes and signs, side by side.
+    void unlikeRanges_data() {
+        QTest::addColumn<QByteArray>("file");
+        // Persist sizes in the millions over rates that are all 0, Special sizes in single
+        // digits, from an hour before the first Persist record to an hour after the last.
+        QTest::newRow("zero rates beside millions")
+            << records("/Persist/1", 0, 600, 10, 0, 4'000'000) +
+                   records("/Special/1", -3600, 1200, 9, 0, 8);
+        // Each Persist record older than the one before: rates of minus millions, none above 0.
+        QTest::newRow("negative rates") << records("/Persist/1", 0, -60, 10, 3e11, 8) +
+                                               records("/Special/1", 0, 0, 1, 0, 1 << 20);
+    }
+    void unlikeRanges() {
+        QFETCH(QByteArray, file);
+        // The value axes go from their empty range to millions at once.
+        load(file.toStdString());
+        const QString shot = "plot_view_" + QString(QTest::currentDataTag()).replace(' ', '_');
+        test::saveScreenshot(*view_, shot);
+        for (const QString& key : kKeys) {
+            // No label shows a sign that none of the values has.
+            const PointChart& c = chart(key);
+            const QString range =
+                key +
+                QStringLiteral(": %1 to %2").arg(c.valueAxis()->min()).arg(c.valueAxis()->max());
+            if (c.points().yMin >= 0)
+                QVERIFY2(c.valueAxis()->min() >= 0, qPrintable(range));
+            else if (c.points().yMax <= 0)
+                QVERIFY2(c.valueAxis()->max() <= 0, qPrintable(range));
+        }
+        // One instant lies at one x in all the charts, whatever their value labels.
+        for (const QString& key : kKeys) {
+            QCOMPARE(chart(key).timeAxis()->min(), chart("rate").timeAxis()->min());
+            QCOMPARE(chart(key).timeAxis()->max(), chart("rate").timeAxis()->max());
+        }
+        QVERIFY(plotEdgesAgree());
+        view_->resize(480, 900);
         QTRY_VERIFY(view_->pointsUpToDate());
-        test::saveScreenshot(*view_, QStringLiteral("plot_view_persist_off"));
-        view_->resize(480, 640);
-        QTRY_VERIFY(view_->pointsUpToDate());
-        test::saveScreenshot(*view_, QStringLiteral("plot_view_narrow"));
+        QVERIFY(plotEdgesAgree());
+        for (const QString name : {"Persist", "Rate", "Persist"}) {
+            QTest::mouseClick(part("show" + name), Qt::LeftButton);
+            QTRY_VERIFY(view_->pointsUpToDate());
+            QVERIFY(plotEdgesAgree());
+        }
+        test::saveScreenshot(*view_, shot + "_narrow_rate_off");
     }
 
 private:
     inline static const QStringList kKeys{"rate", "persist", "special"};
+
+    /// `count` records of `file`, `step` seconds apart from 2024-03-05 00:00:00 UTC plus `from`,
+    /// of `totalBytes` each, with processes of `kb`, half and a quarter of it, the first growing
+    /// by a tenth of `kb` a record.
+    static QByteArray records(const char* file, long long from, long long step, int count,
+                              double totalBytes, long long kb) {
+        std::string out;
+        for (long long i = 0; i < count; ++i) {
+            const long long first = (kb + kb / 10 * i) << 10;
+            out += test::statLine(1709596800 + from + step * i, std::llround(totalBytes), file,
+                                  {{"a", first}, {"b", kb << 9}, {"c", kb << 8}}) +
+                   "\n";
+        }
+        return QByteArray::fromStdString(out);
+    }
+
+    /// Whether the plot areas of the shown charts share their left and right edges, to within
+    /// the whole pixels that their margins come in; says where they lie when they do not.
+    bool plotEdgesAgree() {
+        QString edges;
+        std::optional<QRectF> first;
+        bool agree = true;
+        for (const QString& key : kKeys) {
+            const PointChart& view = chart(key);
+            if (!view.isVisibleTo(view_.get())) continue;
+            const QRectF inScene = view.chart()->mapRectToScene(view.chart()->plotArea());
+            const QRectF area = view.viewportTransform().mapRect(inScene).translated(
+                view.viewport()->mapTo(view_.get(), QPoint()));
+            if (!first) first = area;
+            agree = agree && std::abs(area.left() - first->left()) < 1 &&
+                    std::abs(area.right() - first->right()) < 1;
+            edges += QStringLiteral(" %1 %2 to %3").arg(key).arg(area.left()).arg(area.right());
+        }
+        if (!agree) qWarning("plot areas apart:%s", qPrintable(edges));
+        return agree;
+    }
 
     /// `lines` lines minutes apart, cycling through Persist, Special and other files, each with
     /// three to six processes whose sizes drift with time, as a store's log does.
@@ -152,6 +240,17 @@ private:
     }
 
     PointChart& chart(const QString& key) { return *part<PointChart>(key + "Chart"); }
+
+    /// Where the chart shows `text`, in its scene's coordinates; null where it does not.
+    static QRectF shownText(const QChart& c, const QString& text) {
+        for (const QGraphicsItem* item : c.scene()->items()) {
+            const auto* simple = qgraphicsitem_cast<const QGraphicsSimpleTextItem*>(item);
+            const auto* rich = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
+            const QString shown = simple ? simple->text() : rich ? rich->toPlainText() : QString();
+            if (item->isVisible() && shown == text) return item->sceneBoundingRect();
+        }
+        return {};
+    }
 
     /// The date text a header shows; null while it shows none.
     QString headerDate(const QString& key) {
