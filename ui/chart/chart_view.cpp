@@ -11,7 +11,6 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLegend>
-#include <QScreen>
 #include <QSlider>
 #include <QStackedBarSeries>
 #include <QToolTip>
@@ -24,6 +23,7 @@
 #include "ui/model_observer.h"
 #include "ui/qt_text.h"
 #include "ui/window_names.h"
+#include "ui/window_size.h"
 
 namespace quill::ui {
 
@@ -136,9 +136,7 @@ ChartView::ChartView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy
     for (QSlider* slider : {startSlider_, widthSlider_})
         connect(slider, &QSlider::valueChanged, observer_, &ModelObserver::drawNow);
 
-    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
-    resize(std::min(kFirstWidth, screenArea.width() * 9 / 10),
-           std::min(kFirstHeight, screenArea.height() * 8 / 10));
+    resizeWithinScreen(*this, {kFirstWidth, kFirstHeight});
 }
 
 ChartView::~ChartView() = default;

@@ -5,7 +5,6 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -15,6 +14,7 @@
 #include "ui/main_window/message_row.h"
 #include "ui/main_window/stat_list_model.h"
 #include "ui/open_file/read_stats.h"
+#include "ui/window_size.h"
 
 namespace quill::ui {
 
@@ -65,9 +65,7 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
         loggy_, [this] { draw(); }, this);
     observer_->drawNow();
     // Wide enough for a row with a typical log path, where the screen allows it.
-    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
-    resize(std::min(1460, screenArea.width() * 9 / 10),
-           std::min(720, screenArea.height() * 8 / 10));
+    resizeWithinScreen(*this, {1460, 720});
 }
 
 void ContentView::draw() {

@@ -12,6 +12,7 @@
 #include "ui/plot/plot_block.h"
 #include "ui/plot/point_chart.h"
 #include "ui/plot/point_layer.h"
+#include "ui/window_size.h"
 
 namespace quill::ui {
 
@@ -23,6 +24,8 @@ PlotView::PlotView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy_(
     // Takes the room of the hidden blocks, so the ones left keep to the top.
     stack->addStretch(0);
     observe();
+    // Tall enough that each of the three charts keeps its time labels whole.
+    resizeWithinScreen(*this, {1000, 900});
 }
 
 PlotView::~PlotView() = default;
