@@ -97,11 +97,12 @@ same_names() {
 
 is_sample_file() { grep -qF "\"file\":\"$1\"" "$sample"; }
 
-readable_size() {
+# Whether window $1 opened at least $2 wide and $3 high, and within the 1600x1000 screen.
+opens_at_least() {
   local width height
   read -r width height <<<"$(geometry "$1")"
-  say "  chart window: ${width}x${height}"
-  [ "$width" -ge 760 ] && [ "$height" -ge 480 ] && [ "$width" -le 1600 ] && [ "$height" -le 1000 ]
+  say "  $(xdotool getwindowname "$1"): ${width}x${height}"
+  [ "$width" -ge "$2" ] && [ "$height" -ge "$3" ] && [ "$width" -le 1600 ] && [ "$height" -le 1000 ]
 }
 
 start_server
@@ -140,12 +141,18 @@ if [ -z "$chart" ]; then
 else
   chart_name="$(xdotool getwindowname "$chart")"
   check "the chart window is named by the charted file (\"$chart_name\")" is_sample_file "$chart_name"
-  check "the chart window opens at a readable size" readable_size "$chart"
+  check "the chart window opens at a readable size" opens_at_least "$chart" 760 480
 fi
 
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" $row key --clearmodifiers alt+v Down Return
-check "Plot all logs opens \"Log data: sample.jsonl\"" has_window "Log data: sample.jsonl"
+if plot="$(wait_window "Log data: sample.jsonl")"; then
+  say "ok: Plot all logs opens \"Log data: sample.jsonl\""
+  check "the plot window opens with room for its three charts" opens_at_least "$plot" 900 760
+else
+  say "FAILED: Plot all logs opens no \"Log data: sample.jsonl\""
+  failures=$((failures + 1))
+fi
 shot 4-plot
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" $row key --clearmodifiers alt+h Return
