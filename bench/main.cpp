@@ -1,8 +1,10 @@
 // quillometer-bench: how fast a statistics file loads, against the floor set by parsing it,
-// and how much memory the load and the loaded model take.
+// and how much memory the load and the loaded model take; then the same comparison between whole
+// processes.
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -15,10 +17,21 @@
 
 #include "analysis/loader.h"
 #include "bench/measurements.h"
+#include "bench/processes.h"
 #include "bench/stat_generator.h"
 
 namespace quill::bench {
 namespace {
+
+/// Whole processes on a shared machine vary more than their length suggests: five runs of each
+/// program, after one that brings it and the file into the page cache and checks its output.
+constexpr int kProcessRuns = 5;
+
+/// Whole programs, started as a user or a script starts them; wall times, best of the runs.
+struct ProcessFigures {
+    double reportMs = 0;  ///< `quillometer-report --summary FILE`, spawn to exit
+    double floorMs = 0;   ///< `quillometer-parse-floor FILE`, spawn to exit
+};
 
 struct Options {
     std::vector<std::size_t> sizes{100'000, 1'000'000};
@@ -31,6 +44,7 @@ struct Figures {
     BaselineRun baseline;
     LoadRun load;
     int runs = 0;
+    ProcessFigures process;
 
     double mb() const { return static_cast<double>(file.bytes) / 1e6; }
     double ratio() const { return load.ms / baseline.ms; }
@@ -43,6 +57,7 @@ struct Figures {
     double modelX() const {
         return static_cast<double>(memory.modelBytes) / static_cast<double>(file.bytes);
     }
+    double processRatio() const { return process.reportMs / process.floorMs; }
 };
 
 void printUsage() {
@@ -140,6 +155,41 @@ void measureTimes(Figures& f) {
     printTimes("load", loadTimes);
 }
 
+/// A child that did less than all the work would time as a fast one: its output must show it
+/// did everything.
+void requireOutput(bool complete, const Command& command, const std::string& line,
+                   const std::string& expected) {
+    if (!complete)
+        throw std::runtime_error(describe(command) + ": printed \"" + line + "\", expected " +
+                                 expected);
+}
+
+void measureProcesses(Figures& f) {
+    const std::string path = f.file.path.string();
+    const Command report{QUILL_REPORT_PROGRAM, "--summary", path};
+    const Command floor{QUILL_PARSE_FLOOR_PROGRAM, path};
+    const std::string reportLines = "\"lines\":" + std::to_string(f.file.lines) + "}";
+    const std::string reportLine = timeFirstLine(report).firstLine;
+    requireOutput(reportLine.find(reportLines) != std::string::npos, report, reportLine,
+                  reportLines);
+    // The floor must read what the baseline read, to the checksum, or it cut the lines wrongly.
+    const std::string floorLines = "lines=" + std::to_string(f.baseline.lines) +
+                                   " checksum=" + std::to_string(f.baseline.checksum);
+    const std::string floorLine = timeFirstLine(floor).firstLine;
+    requireOutput(floorLine == floorLines, floor, floorLine, floorLines);
+    std::vector<double> reportTimes;
+    std::vector<double> floorTimes;
+    // Taken in turn, so that a burst of work elsewhere on the machine falls on both alike.
+    for (int i = 0; i < kProcessRuns; ++i) {
+        reportTimes.push_back(timeProcess(report).ms);
+        floorTimes.push_back(timeProcess(floor).ms);
+    }
+    f.process.reportMs = *std::min_element(reportTimes.begin(), reportTimes.end());
+    f.process.floorMs = *std::min_element(floorTimes.begin(), floorTimes.end());
+    printTimes("report", reportTimes);
+    printTimes("floor", floorTimes);
+}
+
 void printTable(const std::vector<Figures>& all) {
     std::printf("\n%-22s %9s %8s %5s %11s %9s %9s %10s %7s %9s %9s\n", "file", "lines", "MB",
                 "runs", "baseline ms", "load ms", "load/base", "lines/s", "MB/s", "peak RSS",
@@ -162,6 +212,23 @@ void printTable(const std::vector<Figures>& all) {
     }
 }
 
+void printProcessTable(const std::vector<Figures>& all) {
+    std::printf("\n%-22s %9s %5s %14s %13s %7s\n", "whole process", "lines", "runs",
+                "report ms (A)", "floor ms (B)", "A/B");
+    for (const Figures& f : all) {
+        std::printf("%-22s %9zu %5d %14.1f %13.1f %6.2fx\n", f.file.path.filename().c_str(),
+                    f.file.lines, kProcessRuns, f.process.reportMs, f.process.floorMs,
+                    f.processRatio());
+    }
+    std::printf(
+        "(wall times, best of the runs after a warm-up one. A: quillometer-report --summary FILE, "
+        "spawn to exit. B: quillometer-parse-floor FILE, spawn to exit)\n\n");
+    for (const Figures& f : all) {
+        std::printf("process: lines=%zu report_ms=%.1f floor_ms=%.1f ratio=%.3f\n", f.file.lines,
+                    f.process.reportMs, f.process.floorMs, f.processRatio());
+    }
+}
+
 /// Each target concerns files of one size (0: every file); files of other sizes skip it.
 void printTargets(const std::vector<Figures>& all) {
     struct Target {
@@ -172,7 +239,8 @@ void printTargets(const std::vector<Figures>& all) {
     };
     const Target targets[] = {{"load / baseline", 100'000, 1.5, &Figures::ratio},
                               {"peak RSS / file size", 1'000'000, 2.5, &Figures::peakRssX},
-                              {"model / file size", 0, 1.5, &Figures::modelX}};
+                              {"model / file size", 0, 1.5, &Figures::modelX},
+                              {"report / parse floor", 0, 1.0, &Figures::processRatio}};
     std::printf("\ntargets:\n");
     for (const Target& t : targets) {
         for (const Figures& f : all) {
@@ -203,8 +271,10 @@ int run(const Options& options) {
         std::fflush(stdout);
         measureTimes(f);
         if (!checkComplete(f)) return 1;
+        measureProcesses(f);
     }
     printTable(all);
+    printProcessTable(all);
     printTargets(all);
     return 0;
 }
