@@ -1,8 +1,11 @@
 // quillometer-bench: how fast a statistics file loads, against the floor set by parsing it,
-// and how much memory the load and the loaded model take.
+// and how much memory the load and the loaded model take; then the same comparison between whole
+// processes, and how long the program takes from its launch to showing the file.
 
 #include <simdjson.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -15,10 +18,28 @@
 
 #include "analysis/loader.h"
 #include "bench/measurements.h"
+#include "bench/processes.h"
 #include "bench/stat_generator.h"
 
 namespace quill::bench {
 namespace {
+
+#ifdef QUILL_LAUNCH_PROGRAM
+constexpr std::string_view kLaunchProgram = QUILL_LAUNCH_PROGRAM;
+#else
+constexpr std::string_view kLaunchProgram;  // built without the user interface
+#endif
+
+/// Whole processes on a shared machine vary more than their length suggests: five runs of each
+/// program, after one that brings it and the file into the page cache and checks its output.
+constexpr int kProcessRuns = 5;
+
+/// Whole programs, started as a user or a script starts them; wall times, best of the runs.
+struct ProcessFigures {
+    double reportMs = 0;                 ///< `quillometer-report --summary FILE`, spawn to exit
+    double floorMs = 0;                  ///< `quillometer-parse-floor FILE`, spawn to exit
+    std::optional<double> launchToList;  ///< spawn to the list painted with the file's rows
+};
 
 struct Options {
     std::vector<std::size_t> sizes{100'000, 1'000'000};
@@ -31,6 +52,7 @@ struct Figures {
     BaselineRun baseline;
     LoadRun load;
     int runs = 0;
+    ProcessFigures process;
 
     double mb() const { return static_cast<double>(file.bytes) / 1e6; }
     double ratio() const { return load.ms / baseline.ms; }
@@ -43,6 +65,8 @@ struct Figures {
     double modelX() const {
         return static_cast<double>(memory.modelBytes) / static_cast<double>(file.bytes);
     }
+    double processRatio() const { return process.reportMs / process.floorMs; }
+    double launchMs() const { return process.launchToList.value_or(std::nan("")); }
 };
 
 void printUsage() {
@@ -140,6 +164,57 @@ void measureTimes(Figures& f) {
     printTimes("load", loadTimes);
 }
 
+/// A child that did less than all the work would time as a fast one: its output must show it
+/// did everything.
+void requireOutput(bool complete, const Command& command, const std::string& line,
+                   const std::string& expected) {
+    if (!complete)
+        throw std::runtime_error(describe(command) + ": printed \"" + line + "\", expected " +
+                                 expected);
+}
+
+/// The fastest of kProcessRuns launches after a warm-up one, each checked for every row.
+double bestLaunch(const Command& command, std::size_t rows, std::vector<double>& times) {
+    const std::string expected = "launch: rows=" + std::to_string(rows);
+    for (int i = 0; i <= kProcessRuns; ++i) {
+        const ProcessRun run = timeFirstLine(command);
+        requireOutput(run.firstLine == expected, command, run.firstLine, expected);
+        if (i > 0) times.push_back(run.ms);
+    }
+    return *std::min_element(times.begin(), times.end());
+}
+
+void measureProcesses(Figures& f) {
+    const std::string path = f.file.path.string();
+    const Command report{QUILL_REPORT_PROGRAM, "--summary", path};
+    const Command floor{QUILL_PARSE_FLOOR_PROGRAM, path};
+    const std::string reportLines = "\"lines\":" + std::to_string(f.file.lines) + "}";
+    const std::string reportLine = timeFirstLine(report).firstLine;
+    requireOutput(reportLine.find(reportLines) != std::string::npos, report, reportLine,
+                  reportLines);
+    // The floor must read what the baseline read, to the checksum, or it cut the lines wrongly.
+    const std::string floorLines = "lines=" + std::to_string(f.baseline.lines) +
+                                   " checksum=" + std::to_string(f.baseline.checksum);
+    const std::string floorLine = timeFirstLine(floor).firstLine;
+    requireOutput(floorLine == floorLines, floor, floorLine, floorLines);
+    std::vector<double> reportTimes;
+    std::vector<double> floorTimes;
+    // Taken in turn, so that a burst of work elsewhere on the machine falls on both alike.
+    for (int i = 0; i < kProcessRuns; ++i) {
+        reportTimes.push_back(timeProcess(report).ms);
+        floorTimes.push_back(timeProcess(floor).ms);
+    }
+    f.process.reportMs = *std::min_element(reportTimes.begin(), reportTimes.end());
+    f.process.floorMs = *std::min_element(floorTimes.begin(), floorTimes.end());
+    printTimes("report", reportTimes);
+    printTimes("floor", floorTimes);
+    if (kLaunchProgram.empty()) return;
+    std::vector<double> launchTimes;
+    f.process.launchToList =
+        bestLaunch({std::string(kLaunchProgram), "--launch", path}, f.file.lines, launchTimes);
+    printTimes("launch", launchTimes);
+}
+
 void printTable(const std::vector<Figures>& all) {
     std::printf("\n%-22s %9s %8s %5s %11s %9s %9s %10s %7s %9s %9s\n", "file", "lines", "MB",
                 "runs", "baseline ms", "load ms", "load/base", "lines/s", "MB/s", "peak RSS",
@@ -162,6 +237,32 @@ void printTable(const std::vector<Figures>& all) {
     }
 }
 
+void printProcessTable(const std::vector<Figures>& all, std::optional<double> emptyLaunchMs) {
+    std::printf("\n%-22s %9s %5s %14s %13s %7s %13s\n", "whole process", "lines", "runs",
+                "report ms (A)", "floor ms (B)", "A/B", "launch ms");
+    for (const Figures& f : all) {
+        std::printf("%-22s %9zu %5d %14.1f %13.1f %6.2fx %13.1f\n", f.file.path.filename().c_str(),
+                    f.file.lines, kProcessRuns, f.process.reportMs, f.process.floorMs,
+                    f.processRatio(), f.launchMs());
+    }
+    std::printf(
+        "(wall times, best of the runs after a warm-up one. A: quillometer-report --summary FILE, "
+        "spawn to exit. B: quillometer-parse-floor FILE, spawn to exit. launch: the program's "
+        "start-up with FILE, offscreen, from spawn to the first paint of the list with its "
+        "rows)\n");
+    if (emptyLaunchMs)
+        std::printf("launch without a file, spawn to the empty list painted: %.1f ms\n",
+                    *emptyLaunchMs);
+    std::printf("\n");
+    for (const Figures& f : all) {
+        std::printf(
+            "process: lines=%zu report_ms=%.1f floor_ms=%.1f ratio=%.3f launch_ms=%.1f "
+            "launch_empty_ms=%.1f\n",
+            f.file.lines, f.process.reportMs, f.process.floorMs, f.processRatio(), f.launchMs(),
+            emptyLaunchMs.value_or(std::nan("")));
+    }
+}
+
 /// Each target concerns files of one size (0: every file); files of other sizes skip it.
 void printTargets(const std::vector<Figures>& all) {
     struct Target {
@@ -172,12 +273,15 @@ void printTargets(const std::vector<Figures>& all) {
     };
     const Target targets[] = {{"load / baseline", 100'000, 1.5, &Figures::ratio},
                               {"peak RSS / file size", 1'000'000, 2.5, &Figures::peakRssX},
-                              {"model / file size", 0, 1.5, &Figures::modelX}};
+                              {"model / file size", 0, 1.5, &Figures::modelX},
+                              {"report / parse floor", 0, 1.0, &Figures::processRatio},
+                              {"launch to list, ms", 1'000'000, 1500, &Figures::launchMs}};
     std::printf("\ntargets:\n");
     for (const Target& t : targets) {
         for (const Figures& f : all) {
             if (t.lines != 0 && t.lines != f.file.lines) continue;
             const double value = (f.*t.figure)();
+            if (std::isnan(value)) continue;  // not measured in this build
             std::printf("  %-22s %9zu lines: %6.2f <= %.2f  %s\n", t.name, f.file.lines, value,
                         t.limit, value <= t.limit ? "met" : "MISSED");
         }
@@ -203,8 +307,17 @@ int run(const Options& options) {
         std::fflush(stdout);
         measureTimes(f);
         if (!checkComplete(f)) return 1;
+        measureProcesses(f);
+    }
+    std::optional<double> emptyLaunchMs;
+    if (!kLaunchProgram.empty()) {
+        std::printf("timing the launch without a file:\n");
+        std::vector<double> times;
+        emptyLaunchMs = bestLaunch({std::string(kLaunchProgram), "--launch"}, 0, times);
+        printTimes("launch", times);
     }
     printTable(all);
+    printProcessTable(all, emptyLaunchMs);
     printTargets(all);
     return 0;
 }

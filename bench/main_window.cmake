@@ -1,8 +1,13 @@
 # The main window's figures: needs the user interface libraries.
-if(TARGET quill_ui_main_window)
+if(TARGET quill_ui_app)
   add_executable(quillometer-main-window-bench main_window_bench.cpp stat_generator.cpp)
   target_include_directories(quillometer-main-window-bench PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(quillometer-main-window-bench PRIVATE
       QUILL_BENCH_DATA_DIR="${QUILL_BENCH_DATA_DIR}")
-  target_link_libraries(quillometer-main-window-bench PRIVATE quill_ui_main_window quill_warnings)
+  target_link_libraries(quillometer-main-window-bench PRIVATE quill_ui_app quill_warnings)
+
+  # Started by quillometer-bench, with --launch, for the program's launch-to-list time.
+  target_compile_definitions(quillometer-bench PRIVATE
+      QUILL_LAUNCH_PROGRAM="$<TARGET_FILE:quillometer-main-window-bench>")
+  add_dependencies(quillometer-bench quillometer-main-window-bench)
 endif()

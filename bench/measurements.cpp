@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "analysis/quillstat.h"
+#include "bench/dom_checksum.h"
 
 namespace quill::bench {
 
@@ -23,48 +24,6 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-std::uint64_t visit(simdjson::dom::element value);
-
-std::uint64_t visitObject(simdjson::dom::object object) {
-    std::uint64_t sum = 0;
-    for (auto field : object) sum += field.key.size() + visit(field.value);
-    return sum;
-}
-
-std::uint64_t visitArray(simdjson::dom::array array) {
-    std::uint64_t sum = 0;
-    for (simdjson::dom::element item : array) sum += visit(item);
-    return sum;
-}
-
-std::uint64_t visitString(std::string_view s) {
-    return s.empty() ? 0 : s.size() + static_cast<unsigned char>(s.back());
-}
-
-/// Reads `value` and everything inside it into a checksum.
-std::uint64_t visit(simdjson::dom::element value) {
-    using Type = simdjson::dom::element_type;
-    switch (value.type()) {
-        case Type::OBJECT:
-            return visitObject(value.get_object().value_unsafe());
-        case Type::ARRAY:
-            return visitArray(value.get_array().value_unsafe());
-        case Type::INT64:
-            return static_cast<std::uint64_t>(value.get_int64().value_unsafe());
-        case Type::UINT64:
-            return value.get_uint64().value_unsafe();
-        case Type::STRING:
-            return visitString(value.get_string().value_unsafe());
-        case Type::DOUBLE:
-            return static_cast<std::uint64_t>(value.get_double().value_unsafe());
-        case Type::BOOL:
-            return value.get_bool().value_unsafe() ? 1 : 0;
-        case Type::NULL_VALUE:
-            return 0;
-    }
-    return 0;
 }
 
 }  // namespace
@@ -82,7 +41,7 @@ BaselineRun timeBaseline(std::string_view text) {
         simdjson::dom::element document;
         if (end > begin && parser.parse(text.data() + begin, end - begin, false).get(document) ==
                                simdjson::SUCCESS) {
-            run.checksum += visit(document);
+            run.checksum += domChecksum(document);
             ++run.lines;
         }
         begin = end + 1;
