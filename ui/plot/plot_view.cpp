@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "ui/model_observer.h"
 #include "ui/plot/plot_block.h"
@@ -87,6 +88,12 @@ void PlotView::alignCharts() {
     for (PlotBlock* block : blocks_) block->chart().alignPlotArea(insets);
 }
 
+void PlotView::showPoints(Block block, PointColumns points) {
+    blocks_[block]->chart().setPoints(std::move(points));
+    // New moments in one series may widen the span that all three share.
+    shareTimeSpan();
+}
+
 void PlotView::shareTimeSpan() {
     // Every chart spans the moments of all three series, shown or not, so that the charts keep
     // one time scale and toggling one moves nothing in the others.
@@ -110,18 +117,9 @@ void PlotView::observe() {
     watch([this] {
         setWindowTitle(QStringLiteral("Log data: ") + QString::fromStdString(loggy_.fileName()));
     });
-    watch([this] {
-        blocks_[Rate]->chart().setPoints(rateColumns(loggy_.ratesPoints()));
-        shareTimeSpan();
-    });
-    watch([this] {
-        blocks_[Persist]->chart().setPoints(pointColumns(loggy_.pointsPersist()));
-        shareTimeSpan();
-    });
-    watch([this] {
-        blocks_[Special]->chart().setPoints(pointColumns(loggy_.pointsSpecial()));
-        shareTimeSpan();
-    });
+    watch([this] { showPoints(Rate, rateColumns(loggy_.ratesPoints())); });
+    watch([this] { showPoints(Persist, pointColumns(loggy_.pointsPersist())); });
+    watch([this] { showPoints(Special, pointColumns(loggy_.pointsSpecial())); });
 }
 
 int PlotView::rasterRebuildCount() const {

@@ -11,6 +11,7 @@ class QHBoxLayout;
 namespace quill::ui {
 
 class PlotBlock;
+struct PointColumns;
 
 /// The plot window's content: the rate, Persist and Special series of the last load, each in a
 /// chart of its own under a header, below a row of toggles that show or hide each chart. Moving
@@ -39,6 +40,7 @@ private:
     void addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text);
     void buildBlocks();
     void alignCharts();
+    void showPoints(Block block, PointColumns points);
     void shareTimeSpan();
     void observe();
 
