@@ -37,11 +37,13 @@ Text& Text::operator=(Text&& other) noexcept {
 }
 
 void Text::retain() const noexcept {
-    if (block_) ++block_->refs;
+    // A new copy is made from one that holds a count already: nothing to order against.
+    if (block_) block_->refs.fetch_add(1, std::memory_order_relaxed);
 }
 
 void Text::release() noexcept {
-    if (block_ && --block_->refs == 0) {
+    // The last release must see every write made through the other copies before it frees.
+    if (block_ && block_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
         block_->~Block();
         std::free(block_);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,8 +16,8 @@ namespace quill {
 /// copy at the size of a pointer and makes copying records cheap while they stay plain values:
 /// nobody can change a text, so a copy behaves exactly like a deep copy.
 ///
-/// Like the model that holds them, texts belong to one thread: the count of their copies is
-/// not atomic, since a load copies every process name it reads.
+/// Texts cross threads: a load decodes on several and hands the records to one. The count of
+/// copies is atomic, so copies on different threads may come and go at the same time.
 class Text {
 public:
     Text() noexcept = default;
@@ -47,7 +48,7 @@ public:
 
 private:
     struct Block {
-        std::uint32_t refs;
+        std::atomic<std::uint32_t> refs;
         std::uint32_t size;
         char* chars() noexcept { return reinterpret_cast<char*>(this + 1); }
     };
@@ -58,7 +59,8 @@ private:
 };
 
 /// Hands out one shared `Text` per distinct string, so that a file whose lines name the same
-/// processes again and again holds each name once. Lives for one load.
+/// processes again and again holds each name once. Lives for one load, on one thread: each
+/// thread of a load has a pool of its own.
 ///
 /// An open-addressing table with the hashes stored beside the texts: a load interns every
 /// process name of every line, and this lookup is most of what decoding costs beyond parsing.
