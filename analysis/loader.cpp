@@ -1,31 +1,12 @@
 #include "analysis/loader.h"
 
+#include "analysis/byte_source.h"
 #include "analysis/derivation.h"
-#include "analysis/line_reader.h"
+#include "analysis/memory_advice.h"
 #include "analysis/quillstat.h"
-#include "records/line_decoder.h"
-#include "records/utf8.h"
+#include "analysis/record_decoding.h"
 
 namespace quill {
-
-namespace {
-
-/// Decodes `line` into `entry`. The decoder rejects ill-formed UTF-8 along with everything
-/// else, so only a line that fails is checked, and if ill-formed, repaired and tried again:
-/// valid files, the common case, pay nothing for the repair.
-bool decodeLine(LineDecoder& decoder, std::string_view line, std::string& repaired,
-                StatEntry& entry) {
-    if (decoder.decodePadded(line, entry)) return true;
-    if (isValidUtf8(line)) return false;
-    repaired.clear();
-    appendRepairedUtf8(line, repaired);
-    const std::size_t length = repaired.size();
-    repaired.append(kLinePadding, '\0');
-    entry = StatEntry{};
-    return decoder.decodePadded(std::string_view(repaired.data(), length), entry);
-}
-
-}  // namespace
 
 std::string lastPathComponent(std::string_view path) {
     while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
@@ -36,34 +17,50 @@ std::string lastPathComponent(std::string_view path) {
 
 LoadOutcome Quillstat::loadStatFile(int response, const std::optional<FileLocation>& url) {
     if (response != kResponseOK || !url || !url->isLocalFile) return {};
-    setFileName(lastPathComponent(url->path));
+    return loadStatPath(url->path);
+}
+
+LoadOutcome Quillstat::loadStatPath(const std::string& path) {
+    return loadStatSource(lastPathComponent(path), FileSource(path));
+}
+
+LoadOutcome Quillstat::loadStatBytes(std::string name, std::string_view bytes) {
+    return loadStatSource(std::move(name), MemorySource(bytes));
+}
+
+LoadOutcome Quillstat::loadStatSource(std::string name, const ByteSource& source) {
+    setFileName(std::move(name));
     setStatList({});
     setRatesPoints({});
-    LineReader reader(url->path);
-    if (!reader.error().empty()) return {LoadStatus::ReadFailed, reader.error()};
+    if (!source.error().empty()) return {LoadStatus::ReadFailed, source.error()};
     const std::int64_t startTimeBefore = startTime_;
-    loadLines(reader);
-    if (!reader.error().empty()) {
+    const std::string error = deriveAll(source);
+    if (!error.empty()) {
         // A read that fails part-way ends as one that failed at once: no lines, and the
         // earliest time of before.
         setStatList({});
         setStartTime(startTimeBefore);
-        return {LoadStatus::ReadFailed, reader.error()};
+        return {LoadStatus::ReadFailed, error};
     }
     buildSeries();
     return {LoadStatus::Loaded, {}};
 }
 
-void Quillstat::loadLines(LineReader& reader) {
-    LineDecoder decoder;
+std::string Quillstat::deriveAll(const ByteSource& source) {
     Derivation derivation;
-    std::string repaired;
-    std::string_view line;
-    while (reader.next(line)) {
-        StatEntry entry;
-        if (decodeLine(decoder, line, repaired, entry))
-            deriveStatLine(std::move(entry), derivation);
-    }
+    const std::uint64_t size = source.sizeHint();
+    return decodeRecords(source, [&](RecordBatch batch) {
+        if (statList_.empty() && !batch.records.empty() && batch.bytesRead < size) {
+            // The first chunk's lines tell how many the file holds. Room reserved but never
+            // used costs address space only, so the guess errs on the large side, and the
+            // list then never moves while it grows.
+            const double perByte = static_cast<double>(batch.records.size()) /
+                                   static_cast<double>(batch.bytesRead);
+            reserveLarge(statList_,
+                         static_cast<std::size_t>(perByte * 1.1 * static_cast<double>(size)) + 64);
+        }
+        for (StatEntry& entry : batch.records) deriveStatLine(std::move(entry), derivation);
+    });
 }
 
 }  // namespace quill

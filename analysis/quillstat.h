@@ -13,8 +13,8 @@
 
 namespace quill {
 
+class ByteSource;
 struct Derivation;
-class LineReader;
 
 /// The one shared, observable model: the loaded file's display lines, the charted record, the
 /// series and the earliest record time seen. Every getter subscribes the innermost tracking
@@ -91,6 +91,13 @@ public:
     /// Completion of the open-file flow: loads the file at `url` when `response` is
     /// kResponseOK. Returns what happened, for callers that report it; the model never does.
     LoadOutcome loadStatFile(int response, const std::optional<FileLocation>& url);
+    /// Loads the file at `path`, named by its last component. One synchronous call: the file is
+    /// decoded on every core, and its lines derived here, in file order.
+    LoadOutcome loadStatPath(const std::string& path);
+    /// Loads `bytes` as the content of a file called `name`.
+    LoadOutcome loadStatBytes(std::string name, std::string_view bytes);
+    /// Loads what `source` holds as a file called `name`.
+    LoadOutcome loadStatSource(std::string name, const ByteSource& source);
     /// Turns one decoded record into a display line, appended to `statList`.
     void deriveStatLine(StatEntry entry, Derivation& derivation);
     /// Rebuilds the Persist, Special and rate series from `statList`.
@@ -123,7 +130,8 @@ private:
         fill(list.emplace_back());
         registrar_.didChange(field);
     }
-    void loadLines(LineReader& reader);
+    std::string deriveAll(const ByteSource& source);
+    void reserveSeries();
     void appendPoints(const StatLine& line, std::int64_t time, bool persist);
 
     mutable Registrar registrar_;

@@ -1,15 +1,9 @@
 // Fuzz target for loading a statistics file into the model: any file content must load without
 // a crash, and what the model then holds must be consistent enough for the views to draw.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +12,7 @@
 #include "analysis/date_format.h"
 #include "analysis/loader.h"
 #include "analysis/quillstat.h"
+#include "analysis/record_decoding.h"
 #include "fuzz/invariants.h"
 #include "records/line_decoder.h"
 #include "records/records.h"
@@ -27,36 +22,6 @@ namespace {
 void check(bool holds, const char* invariant) {
     if (!holds) quill::fuzz::fail("loader_fuzzer", invariant);
 }
-
-/// The file each input is written to before it is loaded. The loader only reads paths, so the
-/// input has to live in a real file; one file per process, rewritten for every input, keeps
-/// the temporary folder clean however long the fuzzer runs.
-class InputFile {
-public:
-    InputFile() : path_(std::filesystem::temp_directory_path() / "quill-fuzz-XXXXXX") {
-        const int fd = ::mkstemp(path_.data());
-        if (fd < 0) abortWith("cannot create the input file");
-        ::close(fd);
-    }
-    ~InputFile() { ::unlink(path_.c_str()); }
-
-    const std::string& path() const { return path_; }
-
-    void write(std::string_view bytes) const {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        if (!out.write(bytes.data(), std::streamsize(bytes.size())).flush())
-            abortWith("cannot write the input file");
-    }
-
-private:
-    // A failure here is the machine's, not the loader's: stop without passing for a finding.
-    [[noreturn]] static void abortWith(const char* why) {
-        std::perror(why);
-        std::exit(1);
-    }
-
-    std::string path_;
-};
 
 /// The records a file holds, decoded one line at a time through the copying path of the
 /// decoder: the loader decodes in place, from a buffer where a line is followed by the next one
@@ -121,13 +86,29 @@ std::string withIgnoredMembers(std::string_view text) {
     }
 }
 
-void loadAndCheck(const InputFile& file, std::string_view text) {
-    const std::string& path = file.path();
-    file.write(text);
+/// Decoding in chunks of any size, on one thread or several, finds the records of decoding the
+/// whole text at once: no line is lost, cut or read twice where a chunk ends.
+void checkChunks(std::string_view text, std::size_t chunkBytes, unsigned threads) {
+    const quill::MemorySource source(text);
+    std::vector<quill::StatEntry> found;
+    const std::string error = quill::decodeRecords(
+        source,
+        [&](quill::RecordBatch batch) {
+            for (auto& entry : batch.records) found.push_back(std::move(entry));
+        },
+        {chunkBytes, threads});
+    check(error.empty(), "memory reads without an error");
+    const std::vector<quill::StatEntry> expected = referenceEntries(text);
+    check(found.size() == expected.size(), "chunks hold every line once");
+    for (std::size_t i = 0; i < found.size() && i < expected.size(); ++i)
+        check(quill::fuzz::sameEntry(found[i], expected[i]), "chunks keep the records in order");
+}
+
+void loadAndCheck(std::string_view text) {
     quill::Quillstat model;
-    const auto outcome = model.loadStatFile(quill::kResponseOK, quill::FileLocation::local(path));
-    check(outcome.status == quill::LoadStatus::Loaded, "a readable file loads");
-    check(model.fileName() == quill::lastPathComponent(path), "fileName is the file's name");
+    const auto outcome = model.loadStatBytes("fuzz.jsonl", text);
+    check(outcome.status == quill::LoadStatus::Loaded, "bytes in memory load");
+    check(model.fileName() == "fuzz.jsonl", "fileName is the given name");
     checkLines(model, text);
     checkSeries(model);
     check(model.selectedDateText() == "date not available", "no selection, no date");
@@ -140,8 +121,8 @@ void loadAndCheck(const InputFile& file, std::string_view text) {
     // holds an ignored member in every line, which must change none of its records.
     const std::vector<quill::StatLine> lines = model.statList();
     const std::size_t persistCount = model.pointsPersist().size();
-    file.write(withIgnoredMembers(text));
-    model.loadStatFile(quill::kResponseOK, quill::FileLocation::local(path));
+    const std::string ignoring = withIgnoredMembers(text);
+    model.loadStatBytes("fuzz.jsonl", ignoring);
     check(model.statList().size() == lines.size(), "a reload replaces the lines");
     for (std::size_t i = 0; i < lines.size(); ++i)
         check(quill::fuzz::sameEntry(model.statList()[i].entry, lines[i].entry),
@@ -153,8 +134,14 @@ void loadAndCheck(const InputFile& file, std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // libFuzzer gives a target no place to keep state between inputs but a static.
-    static InputFile file;
-    loadAndCheck(file, std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    loadAndCheck(text);
+    if (size > 0) {
+        // Chunks small enough to cut most lines; threads for a few inputs only, as starting
+        // them costs more than the rest of the checks.
+        const std::size_t chunkBytes = 1 + data[0] % 61;
+        checkChunks(text, chunkBytes, 1);
+        if (data[size - 1] % 16 == 0) checkChunks(text, chunkBytes, 3);
+    }
     return 0;
 }

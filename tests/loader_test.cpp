@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "analysis/line_reader.h"
+#include <cerrno>
+
+#include "analysis/byte_source.h"
 #include "records/line_decoder.h"
 #include "tests/support.h"
 
@@ -24,43 +26,6 @@ std::vector<std::string> texts(const Quillstat& model) {
         out.push_back(l.prevDate.str() + "|" + l.entryDate.str() + "|" + l.size + "|" + l.duration +
                       "|" + l.rate + "|" + l.entry.file.str());
     return out;
-}
-
-std::vector<std::string> readAll(const std::string& path, std::size_t chunk) {
-    LineReader reader(path, chunk);
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (reader.next(line)) {
-        // Each line is followed by padding the decoder may read.
-        volatile char last = line.data()[line.size() + kLinePadding - 1];
-        (void)last;
-        lines.emplace_back(line);
-    }
-    EXPECT_EQ(reader.error(), "");
-    return lines;
-}
-
-TEST(LineReader, CutsAtLineFeedsWhateverTheChunkSize) {
-    test::TempDir dir;
-    struct Case {
-        std::string bytes;
-        std::vector<std::string> lines;
-    };
-    const Case cases[] = {
-        {"", {}},
-        {"\n\n\n", {}},
-        {"a", {"a"}},
-        {"\na\n\n b\r\n \n", {"a", " b\r", " "}},
-        {"\xEF\xBB\xBF{x}\n{y}", {"{x}", "{y}"}},
-        {"\xEF\xBB\xBF\n{y}", {"{y}"}},
-        {"a\n\xEF\xBB\xBF{y}", {"a", "\xEF\xBB\xBF{y}"}},  // only a leading mark is skipped
-        {"\xEF\xBB", {"\xEF\xBB"}},
-        {std::string(100, 'x') + "\n" + std::string(3, 'y'), {std::string(100, 'x'), "yyy"}},
-    };
-    for (std::size_t chunk : {1u, 2u, 3u, 7u, 64u, 1u << 20})
-        for (const auto& c : cases)
-            EXPECT_EQ(readAll(dir.write("f.jsonl", c.bytes), chunk), c.lines)
-                << "chunk " << chunk << ", bytes " << c.bytes;
 }
 
 class Load : public ::testing::Test {
@@ -169,6 +134,49 @@ TEST_F(Load, AnotherLoadReplacesTheListAndKeepsTheEarliestTime) {
     }
     loadBytes(model, kTwoLines);
     EXPECT_NE(model.statList()[0].id, firstId);
+}
+
+/// Reads like memory up to a point, then fails.
+class FailingSource final : public ByteSource {
+public:
+    FailingSource(std::string_view bytes, std::uint64_t failAt) : memory_(bytes), failAt_(failAt) {}
+    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override {
+        if (offset + size > failAt_) return -EIO;
+        return memory_.readAt(offset, into, size);
+    }
+    std::uint64_t sizeHint() const override { return memory_.sizeHint(); }
+    const std::string& error() const override { return memory_.error(); }
+
+private:
+    MemorySource memory_;
+    std::uint64_t failAt_;
+};
+
+TEST_F(Load, AReadFailingPartWayEndsAsOneThatFailedAtOnce) {
+    loadBytes(model, statLine(5000, 0, "Special/1", kThree));
+    std::string big;
+    for (int i = 0; i < 20000; ++i) big += statLine(100 + i, 0, "Persist/x", kThree) + "\n";
+    // Far into the file, so that earlier chunks have been derived already.
+    const FailingSource source(big, big.size() - 1000);
+    const LoadOutcome outcome = model.loadStatSource("big.jsonl", source);
+    EXPECT_EQ(outcome.status, LoadStatus::ReadFailed);
+    EXPECT_EQ(outcome.error, "Input/output error");
+    EXPECT_EQ(model.fileName(), "big.jsonl");
+    EXPECT_TRUE(model.statList().empty());
+    EXPECT_EQ(model.startTime(), 5000);
+}
+
+TEST_F(Load, AFileOnDiskLoadsAsItsBytesDo) {
+    test::TempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 5000; ++i) bytes += statLine(1000 + i, i, "Persist/x", kThree) + "\n";
+    const std::string path = dir.write("disk.jsonl", bytes);
+    EXPECT_EQ(model.loadStatPath(path).status, LoadStatus::Loaded);
+    const std::vector<std::string> fromDisk = texts(model);
+    EXPECT_EQ(model.fileName(), "disk.jsonl");
+    loadBytes(model, bytes);
+    EXPECT_EQ(texts(model), fromDisk);
+    EXPECT_EQ(fromDisk.size(), 5000u);
 }
 
 }  // namespace

@@ -71,8 +71,7 @@ StatEntry entry(long long unixTime, long long totalBytes, const std::string& fil
 }
 
 LoadOutcome loadBytes(Quillstat& model, const std::string& bytes, const std::string& name) {
-    TempDir dir;
-    return model.loadStatFile(kResponseOK, FileLocation::local(dir.write(name, bytes)));
+    return model.loadStatBytes(name, bytes);
 }
 
 }  // namespace quill::test

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/memory_advice.h"
 #include "analysis/quillstat.h"
 #include "records/utf8.h"
 #include "tools/report/json_writer.h"
@@ -117,7 +118,7 @@ Arguments parseArguments(int argc, char** argv) {
 bool loadFiles(Quillstat& model, const std::vector<std::string>& files) {
     bool allRead = true;
     for (const std::string& path : files) {
-        const LoadOutcome outcome = model.loadStatFile(kResponseOK, FileLocation::local(path));
+        const LoadOutcome outcome = model.loadStatPath(path);
         if (outcome.status != LoadStatus::ReadFailed) continue;
         std::fprintf(stderr, "%s: %s: %s\n", kProgram, path.c_str(), outcome.error.c_str());
         allRead = false;
@@ -236,6 +237,7 @@ int run(Quillstat& model, const Options& options) {
 }  // namespace quill
 
 int main(int argc, char** argv) {
+    quill::restartWithHugePageHeap(argv);
     using quill::Arguments;
     const Arguments arguments = quill::parseArguments(argc, argv);
     switch (arguments.action) {

@@ -1,0 +1,109 @@
+#include "analysis/record_decoding.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/support.h"
+
+namespace quill {
+namespace {
+
+using test::statLine;
+
+/// `count` lines, some bad, some with ill-formed UTF-8, some empty, with CR LF ends.
+std::string manyLines(int count = 3000) {
+    std::string bytes = "\xEF\xBB\xBF";
+    for (int i = 0; i < count; ++i) {
+        const std::string file = i % 7 == 0 ? "Persist/\xFF" : "Special/" + std::to_string(i);
+        bytes += statLine(1000 + i, i * 100, file, {{"p" + std::to_string(i % 5), i}});
+        bytes += i % 11 == 0 ? "\r\n\n" : "\n";
+        if (i % 13 == 0) bytes += "{\"not\": \"a record\"}\n";
+    }
+    return bytes;
+}
+
+std::vector<std::string> decodeAll(const ByteSource& source, const DecodeOptions& options,
+                                   std::string* error = nullptr) {
+    std::vector<std::string> found;
+    const std::string why = decodeRecords(
+        source,
+        [&](RecordBatch batch) {
+            for (const StatEntry& e : batch.records)
+                found.push_back(std::to_string(e.unixTime) + " " + e.file.str());
+        },
+        options);
+    if (error) *error = why;
+    else EXPECT_EQ(why, "");
+    return found;
+}
+
+TEST(RecordDecoding, AnyChunkSizeAndThreadCountFindsTheRecordsInFileOrder) {
+    const std::string bytes = manyLines();
+    const MemorySource source(bytes);
+    const std::vector<std::string> whole = decodeAll(source, {bytes.size() * 2, 1});
+    ASSERT_EQ(whole.size(), 3000u);
+    EXPECT_EQ(whole.front(), "1000 Persist/\xEF\xBF\xBD");  // repaired, not dropped
+    EXPECT_EQ(whole.back(), "3999 Special/2999");
+    const test::Watchdog watchdog;
+    for (std::size_t chunk : {100u, 4096u, 65536u})
+        for (unsigned threads : {0u, 1u, 2u, 3u, 8u})
+            EXPECT_EQ(decodeAll(source, {chunk, threads}), whole)
+                << "chunk " << chunk << ", threads " << threads;
+    // Chunks of a few bytes cut every line, and cost a hand-over each: fewer lines for them.
+    const std::string few = manyLines(40);
+    const MemorySource fewSource(few);
+    const std::vector<std::string> fewWhole = decodeAll(fewSource, {few.size() * 2, 1});
+    for (std::size_t chunk : {1u, 2u, 5u, 33u})
+        for (unsigned threads : {1u, 3u})
+            EXPECT_EQ(decodeAll(fewSource, {chunk, threads}), fewWhole)
+                << "chunk " << chunk << ", threads " << threads;
+}
+
+/// Reads like memory up to a point, then fails.
+class FailingSource final : public ByteSource {
+public:
+    FailingSource(std::string_view bytes, std::uint64_t failAt) : memory_(bytes), failAt_(failAt) {}
+    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override {
+        if (offset + size > failAt_) return -EIO;
+        return memory_.readAt(offset, into, size);
+    }
+    std::uint64_t sizeHint() const override { return memory_.sizeHint(); }
+    const std::string& error() const override { return memory_.error(); }
+
+private:
+    MemorySource memory_;
+    std::uint64_t failAt_;
+};
+
+TEST(RecordDecoding, AReadFailingPartWayStopsAtTheChunkBeforeIt) {
+    const std::string bytes = manyLines();
+    const test::Watchdog watchdog;
+    for (unsigned threads : {1u, 2u, 4u}) {
+        const FailingSource source(bytes, bytes.size() / 2);
+        std::string error;
+        const std::vector<std::string> found = decodeAll(source, {4096, threads}, &error);
+        EXPECT_EQ(error, "Input/output error");
+        EXPECT_LT(found.size(), 1500u);
+        const std::vector<std::string> whole = decodeAll(MemorySource(bytes), {4096, 1});
+        EXPECT_TRUE(std::equal(found.begin(), found.end(), whole.begin())) << "a prefix";
+    }
+}
+
+TEST(RecordDecoding, AConsumerThatThrowsStopsEveryThread) {
+    const std::string bytes = manyLines();
+    const MemorySource source(bytes);
+    const test::Watchdog watchdog;
+    int batches = 0;
+    const auto consume = [&](RecordBatch) {
+        if (++batches == 3) throw std::runtime_error("full");
+    };
+    EXPECT_THROW(decodeRecords(source, consume, {1024, 4}), std::runtime_error);
+    EXPECT_EQ(batches, 3);
+}
+
+}  // namespace
+}  // namespace quill
