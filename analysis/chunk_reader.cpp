@@ -67,8 +67,7 @@ ChunkText readChunk(const ByteSource& source, std::uint64_t begin, std::uint64_t
     // A line feed at index >= lastStart ends the chunk's last line: one before it starts a line
     // within the chunk.
     const std::size_t lastStart = span - 1;
-    const Filled filled =
-        fill(source, from, span + std::min(span, kLookahead), lastStart, buffer);
+    const Filled filled = fill(source, from, span + std::min(span, kLookahead), lastStart, buffer);
     if (filled.error != 0) return {{}, false, filled.error};
 
     const std::string_view data(buffer.data(), filled.size);
@@ -85,8 +84,8 @@ ChunkText readChunk(const ByteSource& source, std::uint64_t begin, std::uint64_t
     if (first >= data.size()) return {{}, filled.reachedEnd, 0};
     const std::size_t feed = data.find('\n', std::max(first, lastStart));
     const std::size_t last = feed == std::string_view::npos ? data.size() : feed + 1;
-    return {data.substr(first, last - first), endsHere || (filled.reachedEnd && last == data.size()),
-            0};
+    return {data.substr(first, last - first),
+            endsHere || (filled.reachedEnd && last == data.size()), 0};
 }
 
 }  // namespace quill

@@ -54,8 +54,8 @@ std::string Quillstat::deriveAll(const ByteSource& source) {
             // The first chunk's lines tell how many the file holds. Room reserved but never
             // used costs address space only, so the guess errs on the large side, and the
             // list then never moves while it grows.
-            const double perByte = static_cast<double>(batch.records.size()) /
-                                   static_cast<double>(batch.bytesRead);
+            const double perByte =
+                static_cast<double>(batch.records.size()) / static_cast<double>(batch.bytesRead);
             reserveLarge(statList_,
                          static_cast<std::size_t>(perByte * 1.1 * static_cast<double>(size)) + 64);
         }

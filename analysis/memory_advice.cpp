@@ -50,8 +50,7 @@ namespace {
 
 #if defined(__linux__) && defined(__GLIBC__) && !defined(QUILL_SANITIZED)
 constexpr const char* kTunablesVariable = "GLIBC_TUNABLES";
-constexpr const char* kHugePageTunables =
-    "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=33554432";
+constexpr const char* kHugePageTunables = "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=33554432";
 
 /// Whether the kernel hands out transparent huge pages to memory that asks for them.
 bool hugePagesOnRequest() {

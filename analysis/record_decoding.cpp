@@ -58,7 +58,9 @@ void decodeChunk(const ByteSource& source, std::uint64_t begin, std::uint64_t en
     });
 }
 
-std::string readError(int error) { return std::strerror(error); }
+std::string readError(int error) {
+    return std::strerror(error);
+}
 
 std::string decodeHere(const ByteSource& source, const std::function<void(RecordBatch)>& consume,
                        std::size_t chunkBytes) {
@@ -183,8 +185,7 @@ std::string ParallelDecoding::run(const std::function<void(RecordBatch)>& consum
 
 }  // namespace
 
-std::string decodeRecords(const ByteSource& source,
-                          const std::function<void(RecordBatch)>& consume,
+std::string decodeRecords(const ByteSource& source, const std::function<void(RecordBatch)>& consume,
                           const DecodeOptions& options) {
     const std::size_t chunkBytes = std::max<std::size_t>(options.chunkBytes, 1);
     const std::uint64_t chunks = source.sizeHint() / chunkBytes + 1;

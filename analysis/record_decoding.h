@@ -34,8 +34,7 @@ struct RecordBatch {
 ///
 /// Returns an empty string, or why reading failed part-way; `consume` has then seen the
 /// records before the failure only.
-std::string decodeRecords(const ByteSource& source,
-                          const std::function<void(RecordBatch)>& consume,
+std::string decodeRecords(const ByteSource& source, const std::function<void(RecordBatch)>& consume,
                           const DecodeOptions& options = {});
 
 }  // namespace quill

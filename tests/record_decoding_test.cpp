@@ -36,8 +36,10 @@ std::vector<std::string> decodeAll(const ByteSource& source, const DecodeOptions
                 found.push_back(std::to_string(e.unixTime) + " " + e.file.str());
         },
         options);
-    if (error) *error = why;
-    else EXPECT_EQ(why, "");
+    if (error)
+        *error = why;
+    else
+        EXPECT_EQ(why, "");
     return found;
 }
 
