@@ -131,7 +131,6 @@ private:
         registrar_.didChange(field);
     }
     std::string deriveAll(const ByteSource& source);
-    void reserveSeries();
     void appendPoints(const StatLine& line, std::int64_t time, bool persist);
 
     mutable Registrar registrar_;

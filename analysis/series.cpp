@@ -37,33 +37,42 @@ void Quillstat::appendPoints(const StatLine& line, std::int64_t time, bool persi
     }
 }
 
-void Quillstat::reserveSeries() {
-    std::size_t persist = 0;
-    std::size_t special = 0;
-    for (const StatLine& line : statList_) {
-        if (line.entry.processList.size() < 3) continue;
-        const Category category = categoryOf(line.entry.file);
-        persist += category == Category::Persist;
-        special += category == Category::Special;
+namespace {
+
+/// Each line's category where it has points, Other where it has none: found once, as finding
+/// it searches the file name, and used to size the series before they are filled.
+std::vector<Category> seriesCategories(const std::vector<StatLine>& lines,
+                                       std::array<std::size_t, 3>& counts) {
+    std::vector<Category> categories;
+    categories.reserve(lines.size());
+    for (const StatLine& line : lines) {
+        const bool charted = line.entry.processList.size() >= 3;
+        const Category category = charted ? categoryOf(line.entry.file) : Category::Other;
+        ++counts[static_cast<std::size_t>(category)];
+        categories.push_back(category);
     }
-    // Counting first costs a pass over the list, but spares the series growing by copies and
-    // the slack of doubling, which would otherwise be a third of their memory.
-    reserveLarge(pointsPersist_, 3 * persist);
-    reserveLarge(pointsSpecial_, 3 * special);
-    reserveLarge(ratesPoints_, persist);
+    return categories;
 }
+
+}  // namespace
 
 void Quillstat::buildSeries() {
     setPointsPersist({});
     setPointsSpecial({});
     setRatesPoints({});
-    reserveSeries();
-    for (const StatLine& line : statList_) {
-        const StatEntry& e = line.entry;
-        if (e.processList.size() < 3) continue;
-        const Category category = categoryOf(e.file);
+    std::array<std::size_t, 3> counts{};
+    const std::vector<Category> categories = seriesCategories(statList_, counts);
+    // Sized first: growing by doubling would copy the series and leave a third of their memory
+    // unused.
+    const std::size_t persist = counts[static_cast<std::size_t>(Category::Persist)];
+    reserveLarge(pointsPersist_, 3 * persist);
+    reserveLarge(pointsSpecial_, 3 * counts[static_cast<std::size_t>(Category::Special)]);
+    reserveLarge(ratesPoints_, persist);
+    for (std::size_t i = 0; i < statList_.size(); ++i) {
+        const Category category = categories[i];
         if (category == Category::Other) continue;
-        const std::int64_t time = secondsSince(startTime_, e.unixTime);
+        const StatLine& line = statList_[i];
+        const std::int64_t time = secondsSince(startTime_, line.entry.unixTime);
         appendPoints(line, time, category == Category::Persist);
         if (category == Category::Persist)
             appendRatesPoints(RateStats{ids_.next(), time, line.rateInt, line.chartDate});

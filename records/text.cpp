@@ -77,20 +77,29 @@ constexpr std::uint64_t kOther = 0xe7037ed1a0b428dbULL;
 
 }  // namespace
 
-TextPool::TextPool() : seed_(std::random_device{}() | 1) {}
+TextPool::TextPool() {
+    std::random_device device;
+    seed_ = (std::uint64_t{device()} << 32 | device()) | 1;
+}
 
 std::uint64_t TextPool::hash(std::string_view s) const noexcept {
     const char* p = s.data();
     std::size_t n = s.size();
     std::uint64_t h = mix(seed_ ^ n, kMultiplier);
     if (n < 8) return mix(h ^ loadTail(p, n), kOther);
-    while (n > 8) {
-        h = mix(h ^ load64(p), kOther);
-        p += 8;
-        n -= 8;
+    // Sixteen bytes a step, one multiply each. Both factors carry secret bits, so no input can
+    // make one of them zero and wipe out what came before.
+    const std::uint64_t secret = seed_ ^ kOther;
+    while (n > 16) {
+        h = mix(h ^ load64(p), secret ^ load64(p + 8));
+        p += 16;
+        n -= 16;
     }
-    // The last eight bytes, overlapping what came before where the length is not a multiple.
-    return mix(h ^ load64(s.data() + s.size() - 8), kMultiplier);
+    // The last sixteen (or eight to sixteen) bytes, overlapping what came before.
+    const char* end = s.data() + s.size();
+    const std::uint64_t last = load64(end - 8);
+    const std::uint64_t before = s.size() >= 16 ? load64(end - 16) : load64(s.data());
+    return mix(h ^ before, secret ^ last);
 }
 
 void TextPool::grow() {

@@ -28,7 +28,9 @@ public:
     Text(Text&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
     Text& operator=(const Text& other) noexcept;
     Text& operator=(Text&& other) noexcept;
-    ~Text() { release(); }
+    ~Text() {
+        if (block_) release();  // moved-from texts are many: no call for them
+    }
 
     std::string_view view() const noexcept {
         return block_ ? std::string_view(block_->chars(), block_->size) : std::string_view();
@@ -82,7 +84,7 @@ private:
 
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
-    std::uint64_t seed_;
+    std::uint64_t seed_ = 1;
 };
 
 }  // namespace quill
