@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "analysis/memory_advice.h"
 #include "bench/stat_generator.h"
 #include "tests/ui/common/fake_chooser.h"
 #include "ui/main_window/content_view.h"
@@ -109,7 +110,10 @@ int launch(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc > 1 && std::strcmp(argv[1], "--launch") == 0) return launch(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--launch") == 0) {
+        quill::restartWithHugePageHeap(argv);  // as the program itself starts
+        return launch(argc, argv);
+    }
     QApplication app(argc, argv);
     std::size_t lines = 1'000'000;
     std::string dir = QUILL_BENCH_DATA_DIR;
