@@ -67,7 +67,12 @@ ChunkText readChunk(const ByteSource& source, std::uint64_t begin, std::uint64_t
     // A line feed at index >= lastStart ends the chunk's last line: one before it starts a line
     // within the chunk.
     const std::size_t lastStart = span - 1;
-    const Filled filled = fill(source, from, span + std::min(span, kLookahead), lastStart, buffer);
+    // No more than the source holds, as far as it knows: a small file then costs a small
+    // buffer. One byte more shows whether it grew since.
+    const std::uint64_t known = source.sizeHint() > from ? source.sizeHint() - from + 1 : 1;
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(span + std::min(span, kLookahead), known));
+    const Filled filled = fill(source, from, want, lastStart, buffer);
     if (filled.error != 0) return {{}, false, filled.error};
 
     const std::string_view data(buffer.data(), filled.size);
