@@ -2,10 +2,17 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QMenu>
 
 namespace quill::ui {
+
+namespace {
+
+constexpr int kLabelWidth = 560;  // pixels
+
+}  // namespace
 
 FileHistory::FileHistory(QWidget* window, Open open) : QObject(window), open_(std::move(open)) {
     recent_ = new QMenu(QStringLiteral("Open &Recent"), window);
@@ -14,7 +21,7 @@ FileHistory::FileHistory(QWidget* window, Open open) : QObject(window), open_(st
     // Files come and go while the program runs: look again each time the menu opens.
     connect(recent_, &QMenu::aboutToShow, this, &FileHistory::fillRecentMenu);
     reload_ = new QAction(QIcon::fromTheme(QStringLiteral("view-refresh")),
-                          QStringLiteral("&Reload"), window);
+                          QStringLiteral("Re&load"), window);
     reload_->setObjectName(QStringLiteral("reload"));
     reload_->setShortcut(QKeySequence(Qt::Key_F5));
     reload_->setStatusTip(QStringLiteral("Read the current file again"));
@@ -42,8 +49,10 @@ void FileHistory::fillRecentMenu() {
     int number = 0;
     for (const QString& path : paths) {
         ++number;
-        // Single ampersands in a path would turn into mnemonics.
-        QString label = QString(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
+        // A deep path would make the menu span the screen; the tooltip holds it whole. Single
+        // ampersands in a path would turn into mnemonics.
+        QString label = recent_->fontMetrics().elidedText(path, Qt::ElideMiddle, kLabelWidth);
+        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
         if (number < 10) label = QStringLiteral("&%1  %2").arg(number).arg(label);
         QAction* item = recent_->addAction(label);
         item->setData(path);
