@@ -53,7 +53,7 @@ void FileHistory::fillRecentMenu() {
         // ampersands in a path would turn into mnemonics.
         QString label = recent_->fontMetrics().elidedText(path, Qt::ElideMiddle, kLabelWidth);
         label.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        if (number < 10) label = QStringLiteral("&%1  %2").arg(number).arg(label);
+        if (number < 10) label = QStringLiteral("&%1  %2").arg(QString::number(number), label);
         QAction* item = recent_->addAction(label);
         item->setData(path);
         item->setToolTip(path);

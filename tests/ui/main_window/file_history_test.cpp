@@ -73,6 +73,17 @@ private Q_SLOTS:
                  (QStringList{paths[1], paths[0], paths[2]}));
     }
 
+    void recentEntryShowsThePathAsItIs() {
+        test::MainWindowFixture f;
+        const auto path = QString::fromStdString(f.dir.write("R&D 100%1.jsonl", "\n"));
+        f.open(path.toStdString());
+        openRecent(*f.window->history());
+        QAction* item = entry(*f.window->history(), path);
+        QVERIFY(item);
+        // "&1" is the entry's mnemonic; the path's own ampersand stays a character.
+        QCOMPARE(item->text(), "&1  " + QString(path).replace("&", "&&"));
+    }
+
     void recentKeepsTheTenNewest() {
         test::MainWindowFixture f;
         QStringList loaded;
