@@ -17,12 +17,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");  // empty: none
         QTest::newRow("nothing") << QStringList{} << QString();
         QTest::newRow("a path") << QStringList{"/data/day.jsonl"} << "/data/day.jsonl";
-        QTest::newRow("a relative path") << QStringList{"day.jsonl"} << "day.jsonl";
         QTest::newRow("a name like an option, after --")
             << QStringList{"--", "-v.jsonl"} << "-v.jsonl";
         QTest::newRow("a file URL")
             << QStringList{"file:///data/my%20day.jsonl"} << "/data/my day.jsonl";
-        QTest::newRow("a name with spaces") << QStringList{"my day.jsonl"} << "my day.jsonl";
     }
 
     void fileToLoad() {

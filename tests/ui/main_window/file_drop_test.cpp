@@ -107,15 +107,6 @@ private Q_SLOTS:
         QCOMPARE(f.rows(), 0);
         QVERIFY(ui::RecentFiles().paths().isEmpty());
     }
-
-    void refusedDropKeepsTheLoadedFile() {
-        test::MainWindowFixture f;
-        f.open(f.dir.write("day.jsonl", test::persistLines(2)));
-        QVERIFY(!drop(*f.window, *urls({local(f.dir.write("notes.txt", "x"))})));
-        QTest::qWait(20);
-        QCOMPARE(f.window->windowTitle(), QStringLiteral("Quillometer: day.jsonl"));
-        QCOMPARE(f.rows(), 2);
-    }
 };
 
 QTEST_MAIN(FileDropTest)
