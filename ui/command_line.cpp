@@ -34,7 +34,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Looks at log statistics files in JSON Lines form."));
-    const QCommandLineOption help = parser.addHelpOption();
+    // Not Qt's help option: its --help-all promises Qt's own options, which only Qt can list.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help and exits."));
+    parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A statistics file (.jsonl) to load at start."),
@@ -44,7 +47,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const bool understood = parser.parse(arguments);
     CommandLine line;
     // Help and the version answer even beside a mistake, as people ask for them to find it.
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    if (parser.isSet(help)) {
         line.exitNow = true;
         line.output = parser.helpText();
         return line;
@@ -67,7 +70,7 @@ bool answersWithoutDisplay(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (std::strcmp(argument, "--") == 0) return false;  // what follows are file names
-        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"})
+        for (const char* option : {"-h", "--help", "-v", "--version"})
             if (std::strcmp(argument, option) == 0) return true;
     }
     return false;
