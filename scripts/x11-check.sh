@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Drives the built program on a real X server (Xvfb, the xcb platform) with xdotool, as a person
 # would, and checks what the window system shows: the windows' names exactly as the server holds
-# them, that Chart selection charts only a selected row, and the chart window's first size.
+# them, that Chart selection charts only a selected row, and the chart window's first size; then
+# the command line without a display, Reload (F5) of a file that grew and then vanished, and Open
+# Recent in a second instance.
 #
 #   scripts/x11-check.sh [BUILD_DIR]      (default build/dev; needs scripts/setup-debian.sh --ci)
 #
@@ -22,6 +24,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# What the program keeps (the recent files) stays in the scratch directory.
+export XDG_CONFIG_HOME="$work/config"
 
 say() { printf 'x11: %s\n' "$*"; }
 check() {
@@ -88,6 +92,37 @@ click_in() {
 has_window() { wait_window "$1" >/dev/null; }
 
 geometry() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | paste -sd' '; }
+
+# Whether two pictures differ in any pixel.
+differ() { ! compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
+
+window_shot() { import -window "$1" "$2" 2>/dev/null; }
+
+# Whether the command line answers --version with the name and version, and status 0, with no
+# display to connect to.
+version_answers() {
+  local out
+  out="$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --version)" || return 1
+  say "  --version: $out"
+  [[ "$out" =~ ^Quillometer\ [0-9]+\.[0-9]+\.[0-9]+$ ]]
+}
+
+# Whether an unknown option ends the program with status 2 and a message, before any window.
+bad_option_fails() {
+  local status=0
+  QT_QPA_PLATFORM=xcb timeout 10 "$program" --no-such-option >/dev/null 2>"$work/bad.err" || status=$?
+  say "  status $status: $(grep -m 1 -i option "$work/bad.err")"
+  [ "$status" -eq 2 ] && grep -q "no-such-option" "$work/bad.err"
+}
+
+# Presses keys in window $1 with the pointer over it, as focus follows the pointer here.
+keys_in() {
+  local id="$1"
+  shift
+  xdotool windowfocus --sync "$id" 2>/dev/null || true
+  xdotool mousemove --window "$id" 200 200 key --clearmodifiers "$@"
+  sleep 1
+}
 
 same_names() {
   local got
@@ -160,9 +195,46 @@ check "Quillometer Help opens \"Help Window\"" has_window "Help Window"
 shot 5-help
 check "no window name carries a suffix" bash -c '! grep -q " — " <<<"$1"' _ "$(window_names)"
 
+check "--version prints the name and version without a display" version_answers
+check "an unknown option ends the program with an error" bad_option_fails
+
+# A second instance on a file that then grows: F5 must show the new lines.
+grow="$work/grow.jsonl"
+head -n 3 "$sample" >"$grow"
+QT_QPA_PLATFORM=xcb "$program" "$grow" >"$work/grow.log" 2>&1 &
+pids+=($!)
+grow_pid=$!
+if second="$(wait_window "Quillometer: grow.jsonl")"; then
+  sleep 0.5
+  window_shot "$second" "$work/grow-before.png"
+  tail -n +4 "$sample" >>"$grow"
+  keys_in "$second" F5
+  window_shot "$second" "$work/grow-after.png"
+  shot 6-reloaded
+  check "F5 reads the file again: the window shows the lines added" \
+    differ "$work/grow-before.png" "$work/grow-after.png"
+  check "the loaded file is kept for Open Recent" \
+    grep -qF "$grow" "$XDG_CONFIG_HOME/Quillometer/Quillometer.conf"
+  # The first instance finds it first in its Open Recent menu.
+  keys_in "$main" alt+f r 1
+  check "Open Recent's first entry loads the file of the other instance" \
+    test "$(xdotool getwindowname "$main")" = "Quillometer: grow.jsonl"
+  shot 7-open-recent
+  rm "$grow"
+  keys_in "$second" F5
+  shot 8-reload-vanished
+  check "F5 on a vanished file keeps the window and its name" \
+    test "$(xdotool getwindowname "$second" 2>/dev/null)" = "Quillometer: grow.jsonl"
+  check "... and the program running" kill -0 "$grow_pid"
+else
+  say "FAILED: no window named \"Quillometer: grow.jsonl\""
+  failures=$((failures + 1))
+fi
+
 if [ "$failures" -ne 0 ]; then
   say "$failures check(s) failed; the program said:"
   cat "$work/program.log"
+  [ -f "$work/grow.log" ] && cat "$work/grow.log"
   exit 1
 fi
 say "every check passed"

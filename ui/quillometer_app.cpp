@@ -10,11 +10,18 @@
 
 namespace quill::ui {
 
-void nameApplication() {
+void nameProgram() {
     // No display name: on X11 and Wayland Qt appends one to every window title, and the titles
     // must reach the window system exactly as the windows set them. Qt's display name follows
     // the application name where nothing else is set.
-    QApplication::setApplicationName(QStringLiteral("Quillometer"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillometer"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILL_VERSION));
+    // Settings then live in ~/.config/Quillometer/Quillometer.conf.
+    QCoreApplication::setOrganizationName(QStringLiteral("Quillometer"));
+}
+
+void nameApplication() {
+    nameProgram();
     QApplication::setDesktopFileName(QStringLiteral("io.github.quillometer.Quillometer"));
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("io.github.quillometer.Quillometer"),

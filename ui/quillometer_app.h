@@ -13,8 +13,11 @@
 
 namespace quill::ui {
 
-/// Names the program to the desktop: its name, its desktop entry and its icon. Call once, after
-/// the QApplication exists and before any window opens.
+/// Names the program: its name, version and the organization under which its settings are
+/// kept. Needs only a QCoreApplication, so the command line can be answered without a display.
+void nameProgram();
+/// Names the program (as nameProgram) and presents it to the desktop: its desktop entry and
+/// its icon. Call once, after the QApplication exists and before any window opens.
 void nameApplication();
 
 /// The application: owns the one model, made before any window, and the four single windows.

@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <QWidgetAction>
 
+#include "ui/main_window/file_drop.h"
+#include "ui/main_window/file_history.h"
 #include "ui/main_window/message_row.h"
 #include "ui/main_window/stat_list_model.h"
 #include "ui/open_file/read_stats.h"
@@ -51,6 +53,10 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     layout->addWidget(list_);
     setCentralWidget(content);
     statusBar()->setSizeGripEnabled(true);
+    history_ = new FileHistory(this, [this](const QString& path) { openFile(path); });
+    new FileDrop(
+        this, [this](const QString& path) { openFile(path); },
+        [this](const QString& reason) { statusBar()->showMessage(reason); });
     makeActions();
     makeToolbar();
     makeMenus();
@@ -90,8 +96,8 @@ void ContentView::makeActions() {
                    QStringLiteral("help-contents"), QStringLiteral("Show the Quillometer manual"));
     for (QAction* action : {read_, chart_, plot_}) addAction(action);
     connect(read_, &QAction::triggered, this, [this] {
-        readStats(loggy_, chooser_, this, [this](const LoadOutcome& outcome, const QString& name) {
-            reportLoad(outcome, name);
+        chooser_.chooseStatFile(this, [this](int response, std::optional<FileLocation> location) {
+            load(response, std::move(location));
         });
     });
     connect(chart_, &QAction::triggered, this, &ContentView::chartSelection);
@@ -133,6 +139,8 @@ void ContentView::showToolbarMenu(const QPoint& position) {
 void ContentView::makeMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(read_);
+    file->addMenu(history_->recentMenu());
+    file->addAction(history_->reloadAction());
     file->addSeparator();
     QAction* quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
@@ -157,9 +165,19 @@ void ContentView::chartSelection() {
 }
 
 void ContentView::openFile(const QString& path) {
+    load(kResponseOK, FileLocation::local(path.toStdString()));
+}
+
+void ContentView::load(int response, std::optional<FileLocation> location) {
+    const QString path =
+        location && location->isLocalFile ? QString::fromStdString(location->path) : QString();
     completeReadStats(
-        loggy_, kResponseOK, FileLocation::local(path.toStdString()),
-        [this](const LoadOutcome& outcome, const QString& name) { reportLoad(outcome, name); });
+        loggy_, response, std::move(location),
+        [this, path](const LoadOutcome& outcome, const QString& name) {
+            reportLoad(outcome, name);
+            history_->noteLoad(path, outcome.status);
+        },
+        this);
 }
 
 void ContentView::reportLoad(const LoadOutcome& outcome, const QString& fileName) {

@@ -15,6 +15,7 @@ class QToolBar;
 
 namespace quill::ui {
 
+class FileHistory;
 class StatListModel;
 
 /// The main window: the title names the loaded file, the list shows every line, and the
@@ -36,11 +37,12 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     StatListModel* listModel() const { return listModel_; }
     ModelObserver* observer() const { return observer_; }
+    FileHistory* history() const { return history_; }
 
     /// Charts the selected line: opens the chart window, then hands the line to the model.
     void chartSelection();
     /// Loads `path` as if it had been chosen in the open dialog (a file opened from the
-    /// desktop).
+    /// desktop, dropped on the window, picked from Open Recent or reloaded).
     void openFile(const QString& path);
 
 private:
@@ -50,6 +52,8 @@ private:
     void makeMenus();
     void showToolbarMenu(const QPoint& position);
     void reportLoad(const LoadOutcome& outcome, const QString& fileName);
+    /// Every load goes through here, so that each is reported and remembered alike.
+    void load(int response, std::optional<FileLocation> location);
 
     Quillstat& loggy_;
     WindowOpener& openWindow_;
@@ -63,6 +67,7 @@ private:
     QAction* plot_ = nullptr;
     QAction* help_ = nullptr;
     ModelObserver* observer_ = nullptr;
+    FileHistory* history_ = nullptr;
 };
 
 /// An icon from the desktop's theme, or the bundled one where the theme has none.

@@ -28,7 +28,7 @@ QString nameOf(const std::optional<FileLocation>& location) {
 }  // namespace
 
 void completeReadStats(Quillstat& model, int response, std::optional<FileLocation> location,
-                       LoadFinished finished) {
+                       LoadFinished finished, QObject* context) {
     if (response != kResponseOK || !location || !location->isLocalFile) {
         const LoadOutcome outcome = model.loadStatFile(response, location);
         if (finished) finished(outcome, nameOf(location));
@@ -37,7 +37,7 @@ void completeReadStats(Quillstat& model, int response, std::optional<FileLocatio
     // Load from the event loop itself rather than from inside the closing dialog's signal, so
     // the busy cursor can be shown first.
     QMetaObject::invokeMethod(
-        qApp,
+        context ? context : qApp,
         [&model, finished, response, location] {
             BusyCursor busy;
             const LoadOutcome outcome = model.loadStatFile(response, location);

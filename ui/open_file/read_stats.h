@@ -15,8 +15,9 @@ using LoadFinished = std::function<void(const LoadOutcome&, const QString& fileN
 void readStats(Quillstat& model, FileChooser& chooser, QWidget* parent, LoadFinished finished = {});
 
 /// The completion of the flow: loads `location` when `response` confirms it, under a busy
-/// cursor, one event-loop turn later; a cancel is handed to the model at once.
+/// cursor, one event-loop turn later; a cancel is handed to the model at once. A load still
+/// waiting when `context` is destroyed is dropped, so `finished` may use it.
 void completeReadStats(Quillstat& model, int response, std::optional<FileLocation> location,
-                       LoadFinished finished);
+                       LoadFinished finished, QObject* context = nullptr);
 
 }  // namespace quill::ui

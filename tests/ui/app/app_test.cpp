@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QListView>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QtTest>
@@ -55,7 +56,11 @@ std::string sampleBytes() {
 class AppTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { ui::nameApplication(); }
+    void initTestCase() {
+        // Loads are remembered in the settings: keep them out of the user's.
+        QStandardPaths::setTestModeEnabled(true);
+        ui::nameApplication();
+    }
     void init() {
         auto fake = std::make_unique<test::FakeChooser>();
         chooser = fake.get();
