@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QListView>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -110,6 +111,8 @@ int launch(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The files a benchmark opens are not the user's recent files.
+    QStandardPaths::setTestModeEnabled(true);
     if (argc > 1 && std::strcmp(argv[1], "--launch") == 0) {
         quill::restartWithHugePageHeap(argv);  // as the program itself starts
         return launch(argc, argv);
