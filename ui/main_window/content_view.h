@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <optional>
 
 #include "analysis/quillstat.h"
 #include "records/uuid.h"
+#include "ui/main_window/list_export.h"
 #include "ui/model_observer.h"
 #include "ui/open_file/file_chooser.h"
 #include "ui/window_names.h"
@@ -15,6 +17,7 @@ class QToolBar;
 
 namespace quill::ui {
 
+class ListFilterBar;
 class StatListModel;
 
 /// The main window: the title names the loaded file, the list shows every line, and the
@@ -24,6 +27,7 @@ class ContentView final : public QMainWindow {
 public:
     ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser& chooser,
                 QWidget* parent = nullptr);
+    ~ContentView() override;
 
     /// The id of the selected line, if a line is selected.
     std::optional<Uuid> selection() const { return selection_; }
@@ -36,6 +40,10 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     StatListModel* listModel() const { return listModel_; }
     ModelObserver* observer() const { return observer_; }
+    ListFilterBar* filterBar() const { return filterBar_; }
+    QAction* exportListAction() const { return exportList_; }
+    /// Replaces the dialog that asks where to export the list (for tests).
+    void setSaveChooser(std::unique_ptr<SaveChooser> chooser);
 
     /// Charts the selected line: opens the chart window, then hands the line to the model.
     void chartSelection();
@@ -50,6 +58,12 @@ private:
     void makeMenus();
     void showToolbarMenu(const QPoint& position);
     void reportLoad(const LoadOutcome& outcome, const QString& fileName);
+    // The filter and the export of the list.
+    void makeListTools();
+    void exportList();
+    void writeExport(const QString& path);
+    void showRecordCount();
+    void followListReset();
 
     Quillstat& loggy_;
     WindowOpener& openWindow_;
@@ -63,6 +77,10 @@ private:
     QAction* plot_ = nullptr;
     QAction* help_ = nullptr;
     ModelObserver* observer_ = nullptr;
+    ListFilterBar* filterBar_ = nullptr;
+    QAction* exportList_ = nullptr;
+    std::unique_ptr<SaveChooser> saveChooser_;
+    bool countAfterDraw_ = false;  ///< a load to report once the list shows it
 };
 
 /// An icon from the desktop's theme, or the bundled one where the theme has none.
