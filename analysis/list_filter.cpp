@@ -1,5 +1,7 @@
 #include "analysis/list_filter.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -102,6 +104,93 @@ RowIndices narrowRows(const std::vector<StatLine>& lines, const RowIndices& prev
 
 bool narrows(std::string_view previousNeedle, std::string_view needle) {
     return foldNeedle(needle).find(foldNeedle(previousNeedle)) != std::string::npos;
+}
+
+namespace {
+
+/// Ends each text in the index. No valid UTF-8 holds this byte, and the model's texts are
+/// valid UTF-8, so a needle that matches in the index matches within one text.
+constexpr char kSeparator = '\xff';
+
+void appendFolded(std::string& out, std::string_view text) {
+    const std::size_t at = out.size();
+    out.append(text);
+    // Branch-free, so that the compiler can fold many bytes at once.
+    for (char* c = out.data() + at; c != out.data() + out.size(); ++c) {
+        const auto u = static_cast<unsigned char>(*c);
+        *c = static_cast<char>(u + (static_cast<unsigned char>(u - 'A') < 26 ? 32 : 0));
+    }
+    out.push_back(kSeparator);
+}
+
+std::array<std::string_view, 6> searchedTexts(const StatLine& line) {
+    return {line.entry.file.view(),      line.entryDate.view(),
+            line.prevDate.view(),        std::string_view(line.size),
+            std::string_view(line.rate), std::string_view(line.duration)};
+}
+
+/// The index's size, from the first lines: growing a buffer of a hundred megabytes by
+/// doubling would copy it and fault in twice the memory.
+std::size_t estimatedBytes(const std::vector<StatLine>& lines, std::size_t count) {
+    const std::size_t sample = std::min<std::size_t>(count, 4096);
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < sample; ++i)
+        for (const std::string_view t : searchedTexts(lines[i])) bytes += t.size() + 1;
+    return sample == 0 ? 0 : bytes / sample * count / 8 * 9 + 64;
+}
+
+/// Where `needle` (not empty) first occurs in `hay`, or npos. glibc's memmem skips ahead by
+/// pairs of bytes, where a search for the first byte alone stalls on every common digit.
+std::size_t find(std::string_view hay, std::string_view needle, std::size_t from) {
+    if (from >= hay.size()) return std::string_view::npos;
+    const void* hit = ::memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data())
+               : std::string_view::npos;
+}
+
+}  // namespace
+
+ListSearchIndex::ListSearchIndex(const std::vector<StatLine>& lines) {
+    const std::size_t count = rowLimit(lines.size());
+    starts_.reserve(count + 1);
+    text_.reserve(estimatedBytes(lines, count));
+    for (std::size_t i = 0; i < count; ++i) {
+        starts_.push_back(text_.size());
+        for (const std::string_view t : searchedTexts(lines[i])) appendFolded(text_, t);
+    }
+    starts_.push_back(text_.size());
+}
+
+RowIndices ListSearchIndex::filter(std::string_view needle) const {
+    const std::string folded = foldNeedle(needle);
+    RowIndices rows;
+    if (folded.empty()) {
+        rows.resize(size());
+        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<std::uint32_t>(i);
+        return rows;
+    }
+    // Found in no text, as a byte that no valid UTF-8 holds.
+    if (folded.find(kSeparator) != std::string::npos) return rows;
+    const std::string_view text(text_);
+    std::size_t line = 0;
+    for (std::size_t hit = find(text, folded, 0); hit != std::string_view::npos;) {
+        // The line holding the hit, searched from the last one: hits come in order.
+        const auto next = std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(line) + 1,
+                                           starts_.end(), hit);
+        line = static_cast<std::size_t>(next - starts_.begin()) - 1;
+        rows.push_back(static_cast<std::uint32_t>(line));
+        hit = find(text, folded, starts_[line + 1]);
+    }
+    return rows;
+}
+
+RowIndices ListSearchIndex::narrow(const RowIndices& previous, std::string_view needle) const {
+    const std::string folded = foldNeedle(needle);
+    RowIndices rows;
+    if (folded.find(kSeparator) != std::string::npos) return rows;
+    for (const std::uint32_t i : previous)
+        if (i < size() && find(row(i), folded, 0) != std::string_view::npos) rows.push_back(i);
+    return rows;
 }
 
 }  // namespace quill

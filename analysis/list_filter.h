@@ -35,4 +35,28 @@ RowIndices narrowRows(const std::vector<StatLine>& lines, const RowIndices& prev
 /// that `narrowRows` may start from the previous result.
 bool narrows(std::string_view previousNeedle, std::string_view needle);
 
+/// The searchable texts of a list's rows, folded and laid end to end, so that filtering scans
+/// one buffer instead of chasing six texts per line. Gives exactly the results of
+/// `filterRows` and `narrowRows` for the lines it was built from, in a fraction of the time;
+/// it costs about as many bytes as the texts hold. Build it again when the list changes.
+class ListSearchIndex {
+public:
+    ListSearchIndex() = default;
+    explicit ListSearchIndex(const std::vector<StatLine>& lines);
+
+    /// Lines indexed: the list's, up to 2^32 - 1.
+    std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+    RowIndices filter(std::string_view needle) const;
+    /// `previous` must come from this index, for a needle that `needle` contains.
+    RowIndices narrow(const RowIndices& previous, std::string_view needle) const;
+
+private:
+    std::string_view row(std::size_t i) const {
+        return std::string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+    }
+
+    std::string text_;                 ///< per line, each of its texts folded and followed by a NUL
+    std::vector<std::size_t> starts_;  ///< where each line begins in text_, and the end
+};
+
 }  // namespace quill

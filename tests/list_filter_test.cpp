@@ -86,16 +86,46 @@ TEST(ListFilter, NarrowingFromThePreviousResultEqualsFilteringAfresh) {
                             std::to_string(i * 13) + " B/s",
                             (i % 3 ? "Persist/" : "special/") + n + (i % 2 ? ".LOG" : ".log")));
     }
+    const ListSearchIndex index(many);
     for (const std::string typed : {"persist/2", "SPECIAL/1", "12 kb", "13 b/s", "9.LoG"}) {
         RowIndices previous = filterRows(many, "");
+        RowIndices indexed = previous;
         for (std::size_t n = 1; n <= typed.size(); ++n) {
             const std::string needle = typed.substr(0, n);
             ASSERT_TRUE(narrows(typed.substr(0, n - 1), needle));
             previous = narrowRows(many, previous, needle);
             ASSERT_EQ(previous, filterRows(many, needle)) << needle;
+            ASSERT_EQ(index.narrow(indexed, needle), previous) << needle;
+            ASSERT_EQ(index.filter(needle), previous) << needle;
+            indexed = previous;
         }
         EXPECT_FALSE(previous.empty()) << typed;
     }
+}
+
+TEST(ListFilter, TheIndexFindsWhatTheLinesHold) {
+    const ListSearchIndex index(kLines);
+    EXPECT_EQ(index.size(), kLines.size());
+    for (const char* needle : {"",          "2023-11-14",
+                               "22:13:20",  "60",
+                               "2929 KB",   "-1 kb",
+                               "50000 b/S", ".log",
+                               "PERSIST",   "\"quoted\"\n",
+                               "TypeOnly",  "987654321",
+                               "KB50000",   "2023-11-1422:14",
+                               "db/",       "\xc3\xa9t\xc3\xa9",
+                               "\xc3\x89",  "/var/Persist.db/",
+                               "\xff",      "db\xff",
+                               "x"}) {
+        EXPECT_EQ(index.filter(needle), rows(needle)) << needle;
+        EXPECT_EQ(index.narrow(rows(""), needle), rows(needle)) << needle;
+    }
+    // A text may hold a NUL; it is searched like any other byte.
+    std::vector<StatLine> nul{line("", "", "", "", "", std::string("a\0b", 3))};
+    EXPECT_EQ(ListSearchIndex(nul).filter(std::string("A\0", 2)), (RowIndices{0}));
+    EXPECT_EQ(filterRows(nul, std::string("A\0", 2)), (RowIndices{0}));
+    EXPECT_TRUE(ListSearchIndex(std::vector<StatLine>{}).filter("").empty());
+    EXPECT_TRUE(ListSearchIndex(std::vector<StatLine>{}).filter("a").empty());
 }
 
 TEST(ListFilter, OnlyAnExtendedNeedleNarrows) {

@@ -1,6 +1,7 @@
 #include "ui/main_window/list_filter_bar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +22,7 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
     field_->setObjectName(QStringLiteral("listFilter"));
     field_->setPlaceholderText(QStringLiteral("Filter by time, interval, size, rate or file"));
     field_->setClearButtonEnabled(true);
-    auto* label = new QLabel(QStringLiteral("&Filter:"));
+    auto* label = new QLabel(QStringLiteral("Filter:"));
     label->setBuddy(field_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -52,6 +53,14 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
 
 void ListFilterBar::open() {
     show();
+    if (!list_.filterPrepared()) {
+        // The field shows first, then the list is made searchable under the busy cursor:
+        // the pause comes once, here, and not at the first key.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        list_.prepareFilter();
+        QApplication::restoreOverrideCursor();
+    }
     escape_->setEnabled(true);
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();
@@ -74,6 +83,8 @@ void ListFilterBar::dismiss() {
         field_->clear();
     }
     list_.setFilter({});
+    // A long list's index is as large as its texts: not kept while nobody filters.
+    list_.releaseFilterIndex();
     hide();
     if (wasFiltered) Q_EMIT applied();
     Q_EMIT dismissed();

@@ -16,6 +16,8 @@ void StatListModel::refresh() {
     // Qt counts rows in int; a list longer than that shows its first 2^31 - 1 lines.
     total_ = static_cast<int>(std::min<std::size_t>(size, std::numeric_limits<int>::max()));
     // A new list is filtered afresh: its lines are not the ones the old result indexed.
+    index_ = {};
+    indexed_ = false;
     if (isFiltered()) filterNow({});
     endResetModel();
 }
@@ -32,10 +34,23 @@ void StatListModel::setFilter(const std::string& needle) {
     endResetModel();
 }
 
+void StatListModel::prepareFilter() {
+    if (indexed_) return;
+    // Lines added since the last refresh are indexed too, but only its rows are shown.
+    index_ = ListSearchIndex(model_.statList());
+    indexed_ = true;
+}
+
+void StatListModel::releaseFilterIndex() {
+    if (isFiltered()) return;
+    index_ = {};
+    indexed_ = false;
+}
+
 void StatListModel::filterNow(const std::string& previous) {
-    const auto& list = model_.statList();
-    shown_ = !previous.empty() && narrows(previous, needle_) ? narrowRows(list, shown_, needle_)
-                                                             : filterRows(list, needle_);
+    prepareFilter();
+    shown_ = !previous.empty() && narrows(previous, needle_) ? index_.narrow(shown_, needle_)
+                                                             : index_.filter(needle_);
     // Only the lines of the last refresh are rows; a load since then has not been drawn yet.
     const auto end =
         std::lower_bound(shown_.begin(), shown_.end(), static_cast<std::uint32_t>(total_));
