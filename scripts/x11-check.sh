@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the built program on a real X server (Xvfb, the xcb platform) with xdotool, as a person
 # would, and checks what the window system shows: the windows' names exactly as the server holds
-# them, that Chart selection charts only a selected row, and the chart window's first size.
+# them, that Chart selection charts only a selected row, the chart window's first size, and that
+# the list's filter and File > Export List as CSV save the rows shown.
 #
 #   scripts/x11-check.sh [BUILD_DIR]      (default build/dev; needs scripts/setup-debian.sh --ci)
 #
@@ -159,6 +160,34 @@ xdotool mousemove --window "$main" $row key --clearmodifiers alt+h Return
 check "Quillometer Help opens \"Help Window\"" has_window "Help Window"
 shot 5-help
 check "no window name carries a suffix" bash -c '! grep -q " — " <<<"$1"' _ "$(window_names)"
+
+# Ctrl+F, a typed filter, then File > Export List as CSV… (Alt+F, E) into a file we name.
+csv="$work/shown.csv"
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key --clearmodifiers ctrl+f
+xdotool type --delay 30 "SPECIAL"
+sleep 1
+shot 6-filtered
+xdotool key --clearmodifiers alt+f e
+if dialog="$(wait_window "Export List as CSV")"; then
+  xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 10 "$csv"
+  xdotool key --clearmodifiers Return
+  for i in $(seq 1 50); do [ -s "$csv" ] && break; sleep 0.1; done
+fi
+special="$(grep -o '"file":"[^"]*"' "$sample" | grep -ci special)"
+exported_rows() {
+  [ -s "$csv" ] || { say "  no file written"; return 1; }
+  local rows header
+  header="$(head -n 1 "$csv")"
+  rows="$(($(grep -c $'\r$' "$csv") - 1))"
+  say "  $rows rows exported, $special expected"
+  [ "$header" = $'previous,time,interval_s,size,rate,file,unix_time,total_bytes\r' ] &&
+    [ "$rows" -eq "$special" ] && [ "$(tail -n +2 "$csv" | grep -vc Special || true)" -eq 0 ]
+}
+check "the filtered list exports as CSV with only the rows shown" exported_rows
+shot 7-exported
 
 if [ "$failures" -ne 0 ]; then
   say "$failures check(s) failed; the program said:"
