@@ -48,22 +48,32 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
     escape_->setEnabled(false);
     connect(escape_, &QAction::triggered, this, &ListFilterBar::dismiss);
     addAction(escape_);
+    // A load while the field is open, still empty: ready the new lines for the first key.
+    connect(&list_, &QAbstractItemModel::modelReset, this, [this] {
+        if (isVisible() && !list_.filterPrepared())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible()) prepare();
+            });
+    });
     hide();
 }
 
 void ListFilterBar::open() {
     show();
-    if (!list_.filterPrepared()) {
-        // The field shows first, then the list is made searchable under the busy cursor:
-        // the pause comes once, here, and not at the first key.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        list_.prepareFilter();
-        QApplication::restoreOverrideCursor();
-    }
+    prepare();
     escape_->setEnabled(true);
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();
+}
+
+void ListFilterBar::prepare() {
+    if (list_.filterPrepared()) return;
+    // The field shows first, then the list is made searchable under the busy cursor: the
+    // pause comes once, here, and not at the first key.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    list_.prepareFilter();
+    QApplication::restoreOverrideCursor();
 }
 
 void ListFilterBar::applyNow() {

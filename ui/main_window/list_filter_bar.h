@@ -40,6 +40,7 @@ Q_SIGNALS:
 
 private:
     void open();
+    void prepare();
 
     StatListModel& list_;
     QLineEdit* field_ = nullptr;

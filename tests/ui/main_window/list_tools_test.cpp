@@ -135,6 +135,22 @@ private Q_SLOTS:
         QCOMPARE(window->filterBar()->field()->text(), QStringLiteral("special"));
     }
 
+    void theListIsSearchableWhileTheFieldIsOpen() {
+        // Ready before the first key, again after a load, and freed when the field closes.
+        load(sampleBytes());
+        ui::StatListModel& listModel = *window->listModel();
+        QVERIFY(!listModel.filterPrepared());
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(listModel.filterPrepared());
+        load(sampleBytes(), "again.jsonl");
+        QTRY_VERIFY(listModel.filterPrepared());
+        QTest::keyClick(window->filterBar()->field(), Qt::Key_Escape);
+        QVERIFY(!listModel.filterPrepared());
+        load(sampleBytes(), "third.jsonl");
+        QTest::qWait(20);
+        QVERIFY(!listModel.filterPrepared());
+    }
+
     void chartSelectionChartsOnlyARowShown() {
         load(sampleBytes());
         // The first row of a filtered list is the list's third line, not its first.
