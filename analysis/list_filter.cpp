@@ -174,10 +174,9 @@ RowIndices ListSearchIndex::filter(std::string_view needle) const {
     const std::string_view text(text_);
     std::size_t line = 0;
     for (std::size_t hit = find(text, folded, 0); hit != std::string_view::npos;) {
-        // The line holding the hit, searched from the last one: hits come in order.
-        const auto next = std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(line) + 1,
-                                           starts_.end(), hit);
-        line = static_cast<std::size_t>(next - starts_.begin()) - 1;
+        // The line holding the hit: hits come in order, and mostly a few lines apart, so
+        // walking on from the last one beats a binary search over the whole list.
+        while (starts_[line + 1] <= hit) ++line;
         rows.push_back(static_cast<std::uint32_t>(line));
         hit = find(text, folded, starts_[line + 1]);
     }
