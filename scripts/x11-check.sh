@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Drives the built program on a real X server (Xvfb, the xcb platform) with xdotool, as a person
 # would, and checks what the window system shows: the windows' names exactly as the server holds
-# them, that Chart selection charts only a selected row, and the chart window's first size; then
-# the command line without a display, Reload (F5) of a file that grew and then vanished, and Open
-# Recent in a second instance.
+# them, that Chart selection charts only a selected row, the chart window's first size, that the
+# list's filter and File > Export List as CSV save the rows shown; then the command line without
+# a display, Reload (F5) of a file that grew and then vanished, and Open Recent in a second
+# instance.
 #
 #   scripts/x11-check.sh [BUILD_DIR]      (default build/dev; needs scripts/setup-debian.sh --ci)
 #
@@ -195,6 +196,34 @@ check "Quillometer Help opens \"Help Window\"" has_window "Help Window"
 shot 5-help
 check "no window name carries a suffix" bash -c '! grep -q " — " <<<"$1"' _ "$(window_names)"
 
+# Ctrl+F, a typed filter, then File > Export List as CSV… (Alt+F, E) into a file we name.
+csv="$work/shown.csv"
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key --clearmodifiers ctrl+f
+xdotool type --delay 30 "SPECIAL"
+sleep 1
+shot 6-filtered
+xdotool key --clearmodifiers alt+f e
+if dialog="$(wait_window "Export List as CSV")"; then
+  xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 10 "$csv"
+  xdotool key --clearmodifiers Return
+  for i in $(seq 1 50); do [ -s "$csv" ] && break; sleep 0.1; done
+fi
+special="$(grep -o '"file":"[^"]*"' "$sample" | grep -ci special)"
+exported_rows() {
+  [ -s "$csv" ] || { say "  no file written"; return 1; }
+  local rows header
+  header="$(head -n 1 "$csv")"
+  rows="$(($(grep -c $'\r$' "$csv") - 1))"
+  say "  $rows rows exported, $special expected"
+  [ "$header" = $'previous,time,interval_s,size,rate,file,unix_time,total_bytes\r' ] &&
+    [ "$rows" -eq "$special" ] && [ "$(tail -n +2 "$csv" | grep -vc Special || true)" -eq 0 ]
+}
+check "the filtered list exports as CSV with only the rows shown" exported_rows
+shot 7-exported
+
 check "--version prints the name and version without a display" version_answers
 check "an unknown option ends the program with an error" bad_option_fails
 
@@ -210,7 +239,7 @@ if second="$(wait_window "Quillometer: grow.jsonl")"; then
   tail -n +4 "$sample" >>"$grow"
   keys_in "$second" F5
   window_shot "$second" "$work/grow-after.png"
-  shot 6-reloaded
+  shot 8-reloaded
   check "F5 reads the file again: the window shows the lines added" \
     differ "$work/grow-before.png" "$work/grow-after.png"
   check "the loaded file is kept for Open Recent" \
@@ -219,10 +248,10 @@ if second="$(wait_window "Quillometer: grow.jsonl")"; then
   keys_in "$main" alt+f r 1
   check "Open Recent's first entry loads the file of the other instance" \
     test "$(xdotool getwindowname "$main")" = "Quillometer: grow.jsonl"
-  shot 7-open-recent
+  shot 9-open-recent
   rm "$grow"
   keys_in "$second" F5
-  shot 8-reload-vanished
+  shot 10-reload-vanished
   check "F5 on a vanished file keeps the window and its name" \
     test "$(xdotool getwindowname "$second" 2>/dev/null)" = "Quillometer: grow.jsonl"
   check "... and the program running" kill -0 "$grow_pid"

@@ -24,6 +24,7 @@ struct RunResult {
     int status = -1;
     Lines out;
     std::string err;
+    std::string raw;  ///< standard output byte for byte
 };
 
 // Single quotes carry every byte, ill-formed UTF-8 included, through the shell untouched.
@@ -55,8 +56,11 @@ protected:
             command += quoted(arg);
         }
         const int status = ::system((command + " >.stdout 2>.stderr").c_str());
-        RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}, {}};
-        std::ifstream out(dir.path() / ".stdout", std::ios::binary);
+        RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}, {}, {}};
+        std::ostringstream raw;
+        raw << std::ifstream(dir.path() / ".stdout", std::ios::binary).rdbuf();
+        result.raw = raw.str();
+        std::istringstream out(result.raw);
         for (std::string line; std::getline(out, line);) result.out.push_back(line);
         std::ostringstream err;
         err << std::ifstream(dir.path() / ".stderr").rdbuf();
@@ -137,6 +141,49 @@ TEST_F(ReportTest, OutputIsValidJsonWhateverTheInputHeld) {
     ASSERT_EQ(parser.parse(r.out[1])["file"].get(text), simdjson::SUCCESS) << r.out[1];
     using namespace std::string_literals;
     EXPECT_EQ(text, "Per\uFFFDsist\"\\\n\x01\0\uFFFD"s);
+}
+
+TEST_F(ReportTest, CsvListsEveryLineOfEveryFileUnderOneHeader) {
+    // The file texts are JSON-escaped here: a comma, quotes and a line feed.
+    dir.write("a.jsonl", test::statLine(1700000000, 10240, R"(Persist,\"x\"\n.db)") + "\n" +
+                             test::statLine(1700000060, 3000000, R"(Persist,\"x\"\n.db)"));
+    dir.write("b.jsonl", test::statLine(1700000000, 1500, "Other"));
+    const std::string header = "previous,time,interval_s,size,rate,file,unix_time,total_bytes\r\n";
+    const std::string a =
+        ",22:13:20+0000 2023-11-14,,10 KB,,\"Persist,\"\"x\"\"\n.db\",1700000000,10240\r\n"
+        "22:13:20+0000 2023-11-14,22:14:20+0000 2023-11-14,60,2929 KB,50000 B/s,"
+        "\"Persist,\"\"x\"\"\n.db\",1700000060,3000000\r\n";
+    // Each file is derived afresh, as when it is opened in the window.
+    const std::string b = ",22:13:20+0000 2023-11-14,,1 KB,,Other,1700000000,1500\r\n";
+    RunResult r = run({"--csv", "a.jsonl", "b.jsonl"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.raw, header + a + b);
+    EXPECT_EQ(r.err, "");
+    // A file that cannot be read is reported; the others are still listed.
+    r = run({"--csv", "missing.jsonl", "b.jsonl"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.raw, header + b);
+    EXPECT_NE(r.err.find("quillometer-report: missing.jsonl: "), std::string::npos) << r.err;
+    // The list goes alone: JSON options do not mix with it.
+    for (const Lines& args :
+         {Lines{"--csv", "--summary", "b.jsonl"}, Lines{"--select", "1", "--csv", "b.jsonl"},
+          Lines{"--csv", "--csv", "b.jsonl"}, Lines{"--csv"}}) {
+        r = run(args);
+        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(r.raw, "");
+    }
+}
+
+TEST_F(ReportTest, CsvToAFullDeviceFails) {
+    dir.write("b.jsonl", test::statLine(1700000000, 1500, "Other"));
+    std::string command = "cd ";
+    command += quoted(dir.path());
+    command += " && ";
+    command += quoted(QUILL_REPORT_EXE);
+    command += " --csv b.jsonl >/dev/full 2>.stderr";
+    const int status = ::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 }  // namespace

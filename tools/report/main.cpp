@@ -1,19 +1,24 @@
 // quillometer-report: loads statistics files into the model, headless, and prints what the model
-// then holds as JSON Lines, for scripts and for checking the model against known files.
+// then holds as JSON Lines, for scripts and for checking the model against known files; or,
+// with --csv, the main window's list of every file as CSV.
 
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "analysis/memory_advice.h"
+#include "analysis/csv_export.h"
 #include "analysis/quillstat.h"
 #include "records/utf8.h"
 #include "tools/report/json_writer.h"
@@ -24,7 +29,9 @@ namespace {
 
 constexpr char kProgram[] = "quillometer-report";
 
-constexpr char kUsage[] = "Usage: quillometer-report [--select N] [--summary] FILE...\n";
+constexpr char kUsage[] =
+    "Usage: quillometer-report [--select N] [--summary] FILE...\n"
+    "       quillometer-report --csv FILE...\n";
 
 constexpr char kHelp[] =
     "Loads each statistics FILE in turn into one model and prints the model as JSON Lines.\n"
@@ -32,6 +39,9 @@ constexpr char kHelp[] =
     "  --select N  also print line N of the final list (counting from 1) as the charted record,\n"
     "              with one bar per process; nothing when the list is shorter\n"
     "  --summary   print only the model line (and the selection, with --select)\n"
+    "  --csv       print instead the list of every line of every FILE, in order, as CSV\n"
+    "              (RFC 4180, UTF-8, CR LF line ends) under the header\n"
+    "              previous,time,interval_s,size,rate,file,unix_time,total_bytes\n"
     "  --help      print this help and exit\n"
     "  --          take every later argument as a FILE\n"
     "\n"
@@ -44,6 +54,7 @@ struct Options {
     std::vector<std::string> files;
     std::optional<std::size_t> select;
     bool summary = false;
+    bool csv = false;
 };
 
 struct Arguments {
@@ -104,6 +115,9 @@ Arguments parseArguments(int argc, char** argv) {
         } else if (arg == "--summary") {
             if (options.summary) return usageError("--summary given more than once");
             options.summary = true;
+        } else if (arg == "--csv") {
+            if (options.csv) return usageError("--csv given more than once");
+            options.csv = true;
         } else if (arg == "--select" || arg.starts_with("--select=")) {
             if (auto error = takeSelect(argc, argv, i, options)) return usageError(*error);
         } else {
@@ -111,6 +125,8 @@ Arguments parseArguments(int argc, char** argv) {
         }
     }
     if (options.files.empty()) return usageError("no FILE given");
+    if (options.csv && (options.summary || options.select))
+        return usageError("--csv prints the list only: no --summary or --select with it");
     return parsed;
 }
 
@@ -211,7 +227,46 @@ void writeReport(JsonLineWriter& out, Quillstat& model, const Options& options) 
     if (options.select) writeSelection(out, model, *options.select);
 }
 
+/// Loads every file in turn and prints its lines as CSV under one header. Returns false when a
+/// file could not be read; throws when the output could not be written.
+bool writeCsvReport(Quillstat& model, const std::vector<std::string>& files) {
+    const auto write = [](std::string_view chunk) {
+        return std::fwrite(chunk.data(), 1, chunk.size(), stdout) == chunk.size();
+    };
+    bool allRead = true;
+    const std::string header = std::string(kCsvHeader) + "\r\n";
+    bool written = write(header);
+    for (const std::string& path : files) {
+        allRead = loadFiles(model, {path}) && allRead;
+        // The header went out once, above the records of every file.
+        written = written && writeCsv(model.statList(), nullptr, write, CsvHeader::Omit);
+        if (!written)
+            throw std::runtime_error(std::string("cannot write the output: ") +
+                                     std::strerror(errno));
+    }
+    return allRead;
+}
+
+int runCsv(Quillstat& model, const Options& options) {
+    bool allRead = false;
+    try {
+        allRead = writeCsvReport(model, options.files);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s: out of memory\n", kProgram);
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.what());
+        return kExitFailure;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, std::strerror(errno));
+        return kExitFailure;
+    }
+    return allRead ? kExitOk : kExitFailure;
+}
+
 int run(Quillstat& model, const Options& options) {
+    if (options.csv) return runCsv(model, options);
     bool allRead = false;
     JsonLineWriter out(stdout);
     try {

@@ -13,6 +13,7 @@
 
 #include "ui/main_window/file_drop.h"
 #include "ui/main_window/file_history.h"
+#include "ui/main_window/list_filter_bar.h"
 #include "ui/main_window/message_row.h"
 #include "ui/main_window/stat_list_model.h"
 #include "ui/open_file/read_stats.h"
@@ -48,8 +49,10 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     list_->setUniformItemSizes(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setFont(messageRowFont());
+    makeListTools();
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
+    layout->addWidget(filterBar_);
     layout->addWidget(list_);
     setCentralWidget(content);
     statusBar()->setSizeGripEnabled(true);
@@ -142,11 +145,15 @@ void ContentView::makeMenus() {
     file->addMenu(history_->recentMenu());
     file->addAction(history_->reloadAction());
     file->addSeparator();
+    file->addAction(exportList_);
+    file->addSeparator();
     QAction* quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(chart_);
     view->addAction(plot_);
+    view->addSeparator();
+    view->addAction(filterBar_->showAction());
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
     help->addAction(help_);
@@ -154,11 +161,10 @@ void ContentView::makeMenus() {
 
 void ContentView::chartSelection() {
     if (!selection_) return;
-    const auto& lines = loggy_.statList();
-    const auto found = std::find_if(lines.begin(), lines.end(),
-                                    [&](const StatLine& line) { return line.id == *selection_; });
-    // A selection from before the last load names no line of this list: nothing to chart.
-    if (found == lines.end()) return;
+    // Only a line the list shows: a selection from before the last load, or one the filter
+    // hides, is nothing to chart.
+    const StatLine* found = listModel_->line(listModel_->rowOf(*selection_));
+    if (!found) return;
     const StatLine line = *found;
     openWindow_.openWindow(WindowId::Chart);
     loggy_.selectStat(line);
@@ -185,7 +191,7 @@ void ContentView::reportLoad(const LoadOutcome& outcome, const QString& fileName
         statusBar()->showMessage(QStringLiteral("Could not read \u201c%1\u201d: %2")
                                      .arg(fileName, QString::fromStdString(outcome.error)));
     } else if (outcome.status == LoadStatus::Loaded) {
-        statusBar()->showMessage(QStringLiteral("%1 records").arg(loggy_.statList().size()));
+        showRecordCount();
     }
 }
 

@@ -1,0 +1,77 @@
+#include "analysis/csv_export.h"
+
+#include <charconv>
+#include <cstdint>
+
+namespace quill {
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 1 << 20;
+
+void appendInteger(std::string& out, std::int64_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}
+
+}  // namespace
+
+void appendCsvField(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out.append(text);
+        return;
+    }
+    out.push_back('"');
+    for (const char c : text) {
+        if (c == '"') out.push_back('"');
+        out.push_back(c);
+    }
+    out.push_back('"');
+}
+
+void appendCsvRecord(std::string& out, const StatLine& line) {
+    for (const std::string_view text :
+         {line.prevDate.view(), line.entryDate.view(), std::string_view(line.duration),
+          std::string_view(line.size), std::string_view(line.rate), line.entry.file.view()}) {
+        appendCsvField(out, text);
+        out.push_back(',');
+    }
+    appendInteger(out, line.entry.unixTime);
+    out.push_back(',');
+    appendInteger(out, line.entry.totalBytes);
+    out.append("\r\n");
+}
+
+bool writeCsv(const std::vector<StatLine>& lines, const RowIndices* rows, const CsvSink& sink,
+              CsvHeader header) {
+    std::string buffer;
+    buffer.reserve(kChunkBytes + 4096);
+    if (header == CsvHeader::Write) {
+        buffer.append(kCsvHeader);
+        buffer.append("\r\n");
+    }
+    const std::size_t count = rows ? rows->size() : lines.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t index = rows ? (*rows)[i] : i;
+        // Indices come from a filter over this list; one past its end has nothing to write.
+        if (index >= lines.size()) continue;
+        appendCsvRecord(buffer, lines[index]);
+        if (buffer.size() >= kChunkBytes) {
+            if (!sink(buffer)) return false;
+            buffer.clear();
+        }
+    }
+    return sink(buffer);
+}
+
+std::string csvText(const std::vector<StatLine>& lines, const RowIndices* rows) {
+    std::string text;
+    writeCsv(lines, rows, [&](std::string_view chunk) {
+        text.append(chunk);
+        return true;
+    });
+    return text;
+}
+
+}  // namespace quill

@@ -1,0 +1,88 @@
+// quillometer-explore-bench: what exploring a large list costs, headless. Prints one line,
+// each figure the worst of several tries:
+//   explore: rows=… filter_ms=… zoom_ms=… csv_ms=…
+// filter_ms is one keystroke in the list's filter, zoom_ms one zoom or pan step of the plot,
+// csv_ms the export of every row to a file.
+
+#include <QApplication>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "analysis/quillstat.h"
+#include "bench/explore_list.h"
+#include "bench/stat_generator.h"
+#ifdef QUILL_EXPLORE_ZOOM
+#include "bench/explore_zoom.h"
+#endif
+
+namespace {
+
+struct Options {
+    std::size_t lines = 1'000'000;
+    std::filesystem::path dir = QUILL_BENCH_DATA_DIR;
+    int tries = 5;
+};
+
+Options parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--lines") == 0 && hasValue) {
+            options.lines = std::stoul(argv[++i]);
+        } else if (std::strcmp(argv[i], "--dir") == 0 && hasValue) {
+            options.dir = argv[++i];
+        } else if (std::strcmp(argv[i], "--tries") == 0 && hasValue) {
+            options.tries = std::max(1, std::stoi(argv[++i]));
+        } else {
+            throw std::invalid_argument(
+                std::string("usage: quillometer-explore-bench [--lines N] [--dir DIR] [--tries N]"
+                            " (at '") +
+                argv[i] + "')");
+        }
+    }
+    return options;
+}
+
+std::string zoomFigure([[maybe_unused]] quill::Quillstat& model, [[maybe_unused]] int tries) {
+#ifdef QUILL_EXPLORE_ZOOM
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", quill::bench::worstZoomStepMs(model, tries));
+    return text;
+#else
+    return "n/a";
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        const Options options = parse(argc, argv);
+        const auto file = quill::bench::ensureStatFile(options.dir, options.lines);
+        quill::Quillstat model;
+        const auto outcome =
+            model.loadStatFile(quill::kResponseOK, quill::FileLocation::local(file.path.string()));
+        if (outcome.status != quill::LoadStatus::Loaded)
+            throw std::runtime_error("cannot load " + file.path.string() + ": " + outcome.error);
+        const double filterMs = quill::bench::worstFilterKeystrokeMs(model, options.tries);
+        const std::string zoomMs = zoomFigure(model, options.tries);
+        // Beside the generated file: on the same disk as the files a user would export.
+        const double csvMs = quill::bench::worstCsvExportMs(model, options.dir, options.tries);
+        std::printf("explore: rows=%zu filter_ms=%.1f zoom_ms=%s csv_ms=%.1f\n",
+                    model.statList().size(), filterMs, zoomMs.c_str(), csvMs);
+        std::fflush(stdout);
+        // Leaves without freeing a million records one by one.
+        std::_Exit(0);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quillometer-explore-bench: %s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,88 @@
+// The main window's filter over the list and its export as CSV.
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QStatusBar>
+
+#include "ui/main_window/content_view.h"
+#include "ui/main_window/list_export.h"
+#include "ui/main_window/list_filter_bar.h"
+#include "ui/main_window/stat_list_model.h"
+#include "ui/qt_text.h"
+
+namespace quill::ui {
+
+ContentView::~ContentView() = default;
+
+void ContentView::setSaveChooser(std::unique_ptr<SaveChooser> chooser) {
+    saveChooser_ = std::move(chooser);
+}
+
+void ContentView::makeListTools() {
+    saveChooser_ = std::make_unique<DialogSaveChooser>();
+    filterBar_ = new ListFilterBar(*listModel_);
+    addAction(filterBar_->showAction());
+    connect(filterBar_, &ListFilterBar::applied, this, &ContentView::showRecordCount);
+    connect(filterBar_, &ListFilterBar::dismissed, list_, [this] { list_->setFocus(); });
+    // Every reset, from a load's redraw or from the filter, forgets the selected row.
+    connect(listModel_, &QAbstractItemModel::modelReset, this, &ContentView::followListReset);
+
+    exportList_ = new QAction(QStringLiteral("&Export List as CSV\u2026"), this);
+    exportList_->setObjectName(QStringLiteral("exportList"));
+    exportList_->setStatusTip(QStringLiteral("Save the rows shown in the list as a CSV file"));
+    addAction(exportList_);
+    connect(exportList_, &QAction::triggered, this, &ContentView::exportList);
+}
+
+void ContentView::showRecordCount() {
+    // Right after a load the list has not taken the new lines yet: count them once it has.
+    if (observer_->drawPending()) {
+        countAfterDraw_ = true;
+        return;
+    }
+    countAfterDraw_ = false;
+    statusBar()->showMessage(recordCountText(*listModel_));
+}
+
+void ContentView::followListReset() {
+    // The selected line stays selected while the list shows it, so a filter can be narrowed
+    // or cleared around it. A hidden one comes back selected when it shows again.
+    if (selection_) {
+        const int row = listModel_->rowOf(*selection_);
+        if (row >= 0) {
+            const QModelIndex index = listModel_->index(row);
+            list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            list_->scrollTo(index);
+        }
+    }
+    if (countAfterDraw_ && !observer_->drawPending()) showRecordCount();
+}
+
+void ContentView::exportList() {
+    const QString suggested = csvNameFor(toQString(loggy_.fileName()));
+    saveChooser_->chooseCsvFile(this, suggested, [this](std::optional<QString> path) {
+        if (path) writeExport(*path);
+    });
+}
+
+void ContentView::writeExport(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    // What the list shows now, which is what the user asked to export.
+    const int rows = listModel_->rowCount();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto error = saveListCsv(path, loggy_.statList(), listModel_->filteredRows());
+    QApplication::restoreOverrideCursor();
+    if (error) {
+        statusBar()->showMessage(
+            QStringLiteral("Could not export to \u201c%1\u201d: %2").arg(name, *error));
+        return;
+    }
+    const QString done = rows == 1 ? QStringLiteral("Exported %1 record to \u201c%2\u201d")
+                                   : QStringLiteral("Exported %1 records to \u201c%2\u201d");
+    statusBar()->showMessage(done.arg(rows).arg(name));
+}
+
+}  // namespace quill::ui

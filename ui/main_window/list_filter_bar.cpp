@@ -1,0 +1,103 @@
+#include "ui/main_window/list_filter_bar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include "ui/main_window/stat_list_model.h"
+
+namespace quill::ui {
+
+QString recordCountText(const StatListModel& list) {
+    if (!list.isFiltered()) return QStringLiteral("%1 records").arg(list.totalRows());
+    return QStringLiteral("%1 of %2 records").arg(list.rowCount()).arg(list.totalRows());
+}
+
+ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(parent), list_(list) {
+    setObjectName(QStringLiteral("listFilterBar"));
+    field_ = new QLineEdit;
+    field_->setObjectName(QStringLiteral("listFilter"));
+    field_->setPlaceholderText(QStringLiteral("Filter by time, interval, size, rate or file"));
+    field_->setClearButtonEnabled(true);
+    auto* label = new QLabel(QStringLiteral("Filter:"));
+    label->setBuddy(field_);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(label);
+    layout->addWidget(field_);
+
+    pause_ = new QTimer(this);
+    pause_->setSingleShot(true);
+    pause_->setInterval(kPauseMs);
+    connect(pause_, &QTimer::timeout, this, &ListFilterBar::applyNow);
+    connect(field_, &QLineEdit::textChanged, pause_, qOverload<>(&QTimer::start));
+    connect(field_, &QLineEdit::returnPressed, this, &ListFilterBar::applyNow);
+
+    show_ = new QAction(QStringLiteral("&Filter List"), this);
+    show_->setObjectName(QStringLiteral("filter"));
+    show_->setShortcut(QKeySequence::Find);
+    show_->setStatusTip(QStringLiteral("Show only the rows that contain a text"));
+    connect(show_, &QAction::triggered, this, &ListFilterBar::open);
+    // Escape belongs to the field only while it shows, wherever the focus is in the window.
+    escape_ = new QAction(this);
+    escape_->setShortcut(QKeySequence(Qt::Key_Escape));
+    escape_->setShortcutContext(Qt::WindowShortcut);
+    escape_->setEnabled(false);
+    connect(escape_, &QAction::triggered, this, &ListFilterBar::dismiss);
+    addAction(escape_);
+    // A load while the field is open, still empty: ready the new lines for the first key.
+    connect(&list_, &QAbstractItemModel::modelReset, this, [this] {
+        if (isVisible() && !list_.filterPrepared())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible()) prepare();
+            });
+    });
+    hide();
+}
+
+void ListFilterBar::open() {
+    show();
+    prepare();
+    escape_->setEnabled(true);
+    field_->setFocus(Qt::ShortcutFocusReason);
+    field_->selectAll();
+}
+
+void ListFilterBar::prepare() {
+    if (list_.filterPrepared()) return;
+    // The field shows first, then the list is made searchable under the busy cursor: the
+    // pause comes once, here, and not at the first key.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    list_.prepareFilter();
+    QApplication::restoreOverrideCursor();
+}
+
+void ListFilterBar::applyNow() {
+    pause_->stop();
+    const std::string needle = field_->text().toStdString();
+    if (needle == list_.filter()) return;
+    list_.setFilter(needle);
+    Q_EMIT applied();
+}
+
+void ListFilterBar::dismiss() {
+    pause_->stop();
+    escape_->setEnabled(false);
+    const bool wasFiltered = list_.isFiltered();
+    {
+        const QSignalBlocker quiet(field_);
+        field_->clear();
+    }
+    list_.setFilter({});
+    // A long list's index is as large as its texts: not kept while nobody filters.
+    list_.releaseFilterIndex();
+    hide();
+    if (wasFiltered) Q_EMIT applied();
+    Q_EMIT dismissed();
+}
+
+}  // namespace quill::ui

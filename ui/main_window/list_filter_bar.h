@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+class QAction;
+class QLineEdit;
+class QTimer;
+
+namespace quill::ui {
+
+class StatListModel;
+
+/// The status bar's count of the list: "M records", or "N of M records" while filtered.
+QString recordCountText(const StatListModel& list);
+
+/// The field above the list that filters it. Hidden until its action (Ctrl+F) shows it;
+/// Escape clears the filter and hides it again. Typing filters after a short pause, so that a
+/// burst of keys on a long list costs one pass, not one per key.
+class ListFilterBar final : public QWidget {
+    Q_OBJECT
+public:
+    /// How long typing must pause before the list is filtered.
+    static constexpr int kPauseMs = 120;
+
+    explicit ListFilterBar(StatListModel& list, QWidget* parent = nullptr);
+
+    /// "Filter List" (Ctrl+F): shows the field and puts the cursor in it.
+    QAction* showAction() const { return show_; }
+    QLineEdit* field() const { return field_; }
+    /// Filters by the field's text now, without waiting for the pause.
+    void applyNow();
+    /// Clears the filter and hides the field.
+    void dismiss();
+
+Q_SIGNALS:
+    /// The list shows other rows: after each filtering and after `dismiss()`.
+    void applied();
+    /// The field hid itself; the window may give the focus back to the list.
+    void dismissed();
+
+private:
+    void open();
+    void prepare();
+
+    StatListModel& list_;
+    QLineEdit* field_ = nullptr;
+    QTimer* pause_ = nullptr;
+    QAction* show_ = nullptr;
+    QAction* escape_ = nullptr;
+};
+
+}  // namespace quill::ui
