@@ -1,7 +1,11 @@
 #include "ui/plot/point_columns.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 
 namespace quill::ui {
@@ -64,6 +68,47 @@ std::size_t PointColumns::bytes() const {
                         colour.capacity() * sizeof(std::uint16_t);
     for (const std::string& value : values) total += sizeof(std::string) + value.capacity();
     return total;
+}
+
+void sortByTime(PointColumns& points) {
+    if (std::is_sorted(points.x.begin(), points.x.end())) return;
+    std::vector<std::uint32_t> order(points.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&x = points.x](std::uint32_t a, std::uint32_t b) { return x[a] < x[b]; });
+    const auto permuted = [&order](const auto& column) {
+        std::remove_cvref_t<decltype(column)> sorted;
+        sorted.reserve(column.size());
+        for (const std::uint32_t i : order) sorted.push_back(column[i]);
+        return sorted;
+    };
+    points.x = permuted(points.x);
+    points.y = permuted(points.y);
+    if (!points.colour.empty()) points.colour = permuted(points.colour);
+}
+
+std::pair<std::size_t, std::size_t> indicesWithin(const PointColumns& points, double from,
+                                                  double to) {
+    if (!(from <= to)) return {0, 0};
+    // The stored times are floats from the origin: compare in the same terms, widened by a
+    // float's spacing, so that rounding never drops a point at either end.
+    const auto low = std::nextafter(static_cast<float>(from - points.xOrigin),
+                                    -std::numeric_limits<float>::infinity());
+    const auto high = std::nextafter(static_cast<float>(to - points.xOrigin),
+                                     std::numeric_limits<float>::infinity());
+    const auto first = std::lower_bound(points.x.begin(), points.x.end(), low);
+    const auto last = std::upper_bound(first, points.x.end(), high);
+    return {static_cast<std::size_t>(first - points.x.begin()),
+            static_cast<std::size_t>(last - points.x.begin())};
+}
+
+std::optional<std::pair<double, double>> valueExtent(const PointColumns& points, std::size_t first,
+                                                     std::size_t last) {
+    last = std::min(last, points.size());
+    if (first >= last) return std::nullopt;
+    const auto [low, high] = std::minmax_element(points.y.begin() + static_cast<long>(first),
+                                                 points.y.begin() + static_cast<long>(last));
+    return std::pair{static_cast<double>(*low), static_cast<double>(*high)};
 }
 
 PointColumns pointColumns(const std::vector<PointStats>& points) {

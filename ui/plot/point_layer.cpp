@@ -65,10 +65,17 @@ void PointLayer::rebuild(double pixelRatio) {
                        static_cast<int>(std::ceil(extent.height() + 2 * bleed)));
     const RasterFrame frame{bleedScale(x_, extent.width(), bleed, false),
                             bleedScale(y_, extent.height(), bleed, true), pixels};
-    if (points_ != nullptr && !size_.isEmpty())
-        rasterisePoints(*points_, frame, *dot_, palette_, raster_);
-    else
+    if (points_ != nullptr && !size_.isEmpty()) {
+        // Only the points whose dot can reach the image: zoomed in, a sliver of them.
+        const double reach = dot_->reach() + 1;
+        const auto [first, last] = indicesWithin(*points_, frame.x.toValue(-reach),
+                                                 frame.x.toValue(pixels.width() + reach));
+        rasterisePoints(*points_, frame, *dot_, palette_, raster_, {first, last});
+        considered_ = last - first;
+    } else {
         raster_ = QImage();
+        considered_ = 0;
+    }
     raster_.setDevicePixelRatio(pixelRatio);
     stale_ = false;
     ++rebuilds_;

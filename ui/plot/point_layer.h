@@ -3,6 +3,7 @@
 #include <QGraphicsItem>
 #include <QImage>
 #include <QRgb>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -24,8 +25,8 @@ public:
     /// `dotArea`: the area of each point's disc, in square pixels.
     PointLayer(double dotArea, QGraphicsItem* parent = nullptr);
 
-    /// Shows `points` (not owned: they must stay alive and unchanged until the next call) over
-    /// `x` by `y`; null shows nothing.
+    /// Shows `points` (not owned: they must stay alive and unchanged until the next call, and be
+    /// in order of time, see `sortByTime`) over `x` by `y`; null shows nothing.
     void setPoints(const PointColumns* points, AxisRange x, AxisRange y);
     void setPalette(std::vector<QRgb> palette);
     /// Follows the chart's plot area, in the coordinates of the item's parent.
@@ -35,6 +36,9 @@ public:
 
     /// How many times the image was drawn anew.
     int rebuildCount() const { return rebuilds_; }
+    /// How many points the last drawing of the image went through: those in view and a dot's
+    /// reach around it.
+    std::size_t consideredCount() const { return considered_; }
     /// Whether the last paint showed the points as they are now.
     bool upToDate() const { return !stale_ && shown_; }
     /// Heap the cached image holds.
@@ -60,6 +64,7 @@ private:
     bool stale_ = true;
     bool shown_ = false;
     int rebuilds_ = 0;
+    std::size_t considered_ = 0;
     std::function<void()> painted_;
 };
 

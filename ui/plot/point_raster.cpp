@@ -103,9 +103,11 @@ private:
 /// Where each point's dot goes, and in which palette entry.
 class Placement {
 public:
-    Placement(const PointColumns& points, const RasterFrame& frame, int reach,
+    Placement(const PointColumns& points, PointRange range, const RasterFrame& frame, int reach,
               std::size_t paletteSize)
         : points_(points),
+          first_(std::min(range.first, points.size())),
+          last_(std::clamp(range.last, first_, points.size())),
           // Pixel = origin + slope * stored value; x is stored relative to the columns' origin.
           xOrigin_(frame.x.toPixel(points.xOrigin)),
           xSlope_(frame.x.pixelsPerValue()),
@@ -116,7 +118,9 @@ public:
           height_(frame.size.height()),
           paletteSize_(paletteSize) {}
 
-    std::size_t size() const { return points_.size(); }
+    /// The points to draw are [first, last).
+    std::size_t first() const { return first_; }
+    std::size_t last() const { return last_; }
 
     /// The centre pixel of point `i`'s dot; false where the dot misses the image (or the point
     /// has no place at all, NaN).
@@ -148,6 +152,8 @@ public:
 
 private:
     const PointColumns& points_;
+    std::size_t first_;
+    std::size_t last_;
     double xOrigin_;
     double xSlope_;
     double yOrigin_;
@@ -166,7 +172,7 @@ void drawAll(const Placement& placement, Canvas& canvas,
              const std::vector<std::uint32_t>& colours) {
     int ix = 0;
     int iy = 0;
-    for (std::size_t i = 0; i < placement.size(); ++i) {
+    for (std::size_t i = placement.first(); i < placement.last(); ++i) {
         if (placement.centre(i, ix, iy)) canvas.stamp(ix, iy, colours[placement.colour(i)]);
     }
 }
@@ -181,12 +187,12 @@ void drawLastOfEach(const Placement& placement, Canvas& canvas,
     std::vector<std::uint32_t> last(placement.centres() * count, kNoPoint);
     int ix = 0;
     int iy = 0;
-    for (std::size_t i = 0; i < placement.size(); ++i) {
+    for (std::size_t i = placement.first(); i < placement.last(); ++i) {
         if (placement.centre(i, ix, iy))
             last[placement.centreIndex(ix, iy) * count + placement.colour(i)] =
                 static_cast<std::uint32_t>(i);
     }
-    for (std::size_t i = 0; i < placement.size(); ++i) {
+    for (std::size_t i = placement.first(); i < placement.last(); ++i) {
         if (!placement.centre(i, ix, iy)) continue;
         const std::size_t colour = placement.colour(i);
         if (last[placement.centreIndex(ix, iy) * count + colour] == i)
@@ -215,7 +221,7 @@ double dotDiameter(double area) {
 }
 
 void rasterisePoints(const PointColumns& points, const RasterFrame& frame, const DotStamp& dot,
-                     std::span<const QRgb> palette, QImage& image) {
+                     std::span<const QRgb> palette, QImage& image, PointRange range) {
     if (image.size() != frame.size || image.format() != QImage::Format_ARGB32_Premultiplied)
         image = QImage(frame.size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return;
@@ -225,7 +231,7 @@ void rasterisePoints(const PointColumns& points, const RasterFrame& frame, const
     std::vector<std::uint32_t> colours;
     colours.reserve(palette.size());
     for (const QRgb rgb : palette) colours.push_back(qPremultiply(rgb));
-    const Placement placement(points, frame, dot.reach(), colours.size());
+    const Placement placement(points, range, frame, dot.reach(), colours.size());
     Canvas canvas(image, dot);
     const std::size_t grid = placement.centres() * colours.size();
     if (grid <= kMaxGrid && points.size() < kNoPoint)

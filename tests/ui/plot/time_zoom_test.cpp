@@ -1,0 +1,113 @@
+#include "ui/plot/time_zoom.h"
+
+#include <QTest>
+#include <cmath>
+
+#include "ui/plot/point_columns.h"
+#include "ui/plot/point_raster.h"
+
+namespace quill::ui {
+
+namespace {
+
+PointColumns columnsAt(const std::vector<double>& times, const std::vector<double>& values,
+                       const std::vector<std::uint16_t>& colours = {}) {
+    PointColumns points;
+    points.xOrigin = times.front();
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        points.x.push_back(static_cast<float>(times[i] - points.xOrigin));
+        points.y.push_back(static_cast<float>(values[i]));
+    }
+    points.colour = colours;
+    return points;
+}
+
+}  // namespace
+
+class TimeZoomTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void zoomKeepsTheAnchorWhereItWas() {
+        const AxisRange full{0, 1000};
+        const AxisRange span = zoomedSpan({100, 300}, 150, 0.5, full, 30);
+        QCOMPARE(span, (AxisRange{125, 225}));
+        // Zooming out past the full range stops at it, however far the anchor lies to a side.
+        QCOMPARE(zoomedSpan({0, 800}, 700, 4, full, 30), full);
+        QCOMPARE(zoomedSpan({900, 1000}, 990, 3, full, 30), (AxisRange{700, 1000}));
+    }
+
+    void zoomStopsAtTheNarrowestSpan() {
+        const AxisRange full{0, 1000};
+        AxisRange span{400, 600};
+        for (int i = 0; i < 50; ++i) span = zoomedSpan(span, 450, 0.5, full, 30);
+        QCOMPARE(span.span(), 30.0);
+        // At the floor, further zooming moves nothing, not even towards the anchor.
+        QCOMPARE(zoomedSpan(span, span.max, 0.5, full, 30), span);
+    }
+
+    void panStopsAtTheEnds() {
+        const AxisRange full{0, 1000};
+        QCOMPARE(pannedSpan({100, 200}, 50, full), (AxisRange{150, 250}));
+        QCOMPARE(pannedSpan({100, 200}, -500, full), (AxisRange{0, 100}));
+        QCOMPARE(pannedSpan({100, 200}, 5000, full), (AxisRange{900, 1000}));
+        QCOMPARE(pannedSpan({100, 200}, NAN, full), (AxisRange{100, 200}));
+    }
+
+    void clampKeepsSpansSound() {
+        const AxisRange full{0, 1000};
+        QCOMPARE(clampedSpan({-50, 50}, full, 30), (AxisRange{0, 100}));
+        QCOMPARE(clampedSpan({-50, 5000}, full, 30), full);
+        QCOMPARE(clampedSpan({500, 510}, full, 30), (AxisRange{490, 520}));
+        // Nonsense gives the full range, never an empty or inverted one.
+        QCOMPARE(clampedSpan({600, 500}, full, 30), full);
+        QCOMPARE(clampedSpan({NAN, 500}, full, 30), full);
+    }
+
+    void narrowestSpanFollowsThePrecisionOfTheTimes() {
+        QCOMPARE(minimumSpan({0, 86400}), 30.0);
+        // Five years from the first point: floats there are 16 s apart, so a zoom to half a
+        // minute would scatter the dots by many pixels.
+        const double wide = minimumSpan({1.7e9, 1.7e9 + 5 * 365 * 86400.0});
+        QVERIFY2(wide >= 16 * 500 && wide < 86400, qPrintable(QString::number(wide)));
+    }
+
+    void sortingByTimeKeepsPointsWhole() {
+        PointColumns points =
+            columnsAt({1e9 + 30, 1e9 + 10, 1e9 + 20, 1e9 + 10}, {3, 1, 2, 4}, {0, 1, 2, 3});
+        sortByTime(points);
+        QCOMPARE(points.x, (std::vector<float>{-20, -20, -10, 0}));
+        // Of one moment, the one that came first stays first.
+        QCOMPARE(points.y, (std::vector<float>{1, 4, 2, 3}));
+        QCOMPARE(points.colour, (std::vector<std::uint16_t>{1, 3, 2, 0}));
+    }
+
+    void bisectionFindsTheSpanWithItsEnds() {
+        PointColumns points = columnsAt({100, 110, 120, 130, 140}, {5, 9, 1, 7, 3});
+        QCOMPARE(indicesWithin(points, 110, 130), (std::pair<std::size_t, std::size_t>{1, 4}));
+        QCOMPARE(indicesWithin(points, 111, 129), (std::pair<std::size_t, std::size_t>{2, 3}));
+        QCOMPARE(indicesWithin(points, 0, 50), (std::pair<std::size_t, std::size_t>{0, 0}));
+        QCOMPARE(indicesWithin(points, 200, 300), (std::pair<std::size_t, std::size_t>{5, 5}));
+        QCOMPARE(indicesWithin(points, 130, 110).first, indicesWithin(points, 130, 110).second);
+        QCOMPARE(valueExtent(points, 1, 4), (std::pair{1.0, 9.0}));
+        QCOMPARE(valueExtent(points, 3, 3), std::nullopt);
+        QCOMPARE(valueExtent(points, 4, 99), (std::pair{3.0, 3.0}));
+    }
+
+    void rasterDrawsOnlyTheRangeGiven() {
+        PointColumns points = columnsAt({0, 50, 100}, {50, 50, 50});
+        const RasterFrame frame{LinearScale({-10, 110}, 120), LinearScale({0, 100}, 100, true),
+                                QSize(120, 100)};
+        const QRgb red = qRgb(255, 0, 0);
+        QImage image;
+        rasterisePoints(points, frame, DotStamp(3), std::span(&red, 1), image, {1, 2});
+        const auto drawn = [&image](int x) { return qAlpha(image.pixel(x, 50)) != 0; };
+        QVERIFY(!drawn(10) && drawn(60) && !drawn(110));
+        rasterisePoints(points, frame, DotStamp(3), std::span(&red, 1), image, {1, 99});
+        QVERIFY(!drawn(10) && drawn(60) && drawn(110));
+    }
+};
+
+}  // namespace quill::ui
+
+QTEST_MAIN(quill::ui::TimeZoomTest)
+#include "time_zoom_test.moc"
