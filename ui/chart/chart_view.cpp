@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
+#include <QFileInfo>
 #include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QLegend>
 #include <QSlider>
 #include <QStackedBarSeries>
+#include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -20,6 +22,7 @@
 #include <cmath>
 
 #include "ui/chart/axis_fit.h"
+#include "ui/chart/window_image.h"
 #include "ui/model_observer.h"
 #include "ui/qt_text.h"
 #include "ui/window_names.h"
@@ -147,8 +150,22 @@ void ChartView::buildHeader(QVBoxLayout& stack) {
     sizeText_ = plainLabel(QString(), QStringLiteral("sizeText"), content_);
     header->addWidget(dateText_);
     header->addWidget(sizeText_);
-    stack.addLayout(header);
-    stack.setAlignment(header, Qt::AlignHCenter);
+    // The header keeps to the middle; the image button stands at the right of its row.
+    auto* row = new QGridLayout;
+    row->setColumnStretch(0, 1);
+    row->setColumnStretch(2, 1);
+    row->addLayout(header, 0, 1);
+    QToolButton* save = addImageSaving(*content_, [this] { return imageName(); });
+    // No taller than the header's text: at the window's least height every pixel is the chart's.
+    save->setMaximumHeight(dateText_->sizeHint().height());
+    row->addWidget(save, 0, 2, Qt::AlignRight | Qt::AlignVCenter);
+    stack.addLayout(row);
+}
+
+QString ChartView::imageName() const {
+    const std::optional<StatEntry>& stat = loggy_.selectedStat();
+    const QString file = stat ? QFileInfo(toQString(stat->file)).fileName() : QString();
+    return file.isEmpty() ? QStringLiteral("chart") : file + QStringLiteral("-chart");
 }
 
 void ChartView::buildSliders(QVBoxLayout& stack) {
