@@ -19,6 +19,8 @@ namespace quill::ui {
 
 namespace {
 
+constexpr int kCssDpi = 96;
+
 /// Paints `widget` as it shows, on its window's background, leaving `leaveOut` blank.
 void paintWidget(QWidget& widget, QPainter& painter, const QWidget* leaveOut) {
     const QRect whole(QPoint(), widget.size());
@@ -48,6 +50,8 @@ bool writeSvg(QWidget& widget, QSaveFile& file, const QWidget* leaveOut) {
     svg.setOutputDevice(&file);
     svg.setSize(widget.size());
     svg.setViewBox(QRect(QPoint(), widget.size()));
+    // A pixel of the window is a CSS pixel: browsers show the drawing at the window's size.
+    svg.setResolution(kCssDpi);
     svg.setTitle(widget.window()->windowTitle());
     QPainter painter;
     if (!painter.begin(&svg)) return false;
