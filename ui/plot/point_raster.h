@@ -53,8 +53,10 @@ struct PointRange {
 /// Draws every point of `range` as `dot` in its palette colour (`palette[colour]`, cycling when the
 /// palette is shorter) into `image`, later points over earlier ones, on a transparent background.
 /// Of the dots of one colour centred on one pixel only the last is drawn: the others would change
-/// no more than how deep its soft edge is. `image` is reallocated only when its size or format
-/// differ. Points whose disc misses the image are skipped; an empty palette draws nothing.
+/// no more than how deep its soft edge is; where the points come in order of time, only the last
+/// of any colour is, which changes no more than the tint of its edge. `image` is reallocated only
+/// when its size or format differ. Points whose disc misses the image are skipped; an empty palette
+/// draws nothing.
 void rasterisePoints(const PointColumns& points, const RasterFrame& frame, const DotStamp& dot,
                      std::span<const QRgb> palette, QImage& image, PointRange range = {});
 QImage rasterisePoints(const PointColumns& points, const RasterFrame& frame, const DotStamp& dot,
