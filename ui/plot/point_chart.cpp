@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QHoverEvent>
@@ -103,6 +104,7 @@ void PointChart::buildLegendTitle(const QString& title) {
 void PointChart::setPoints(PointColumns points) {
     points_ = std::move(points);
     sortByTime(points_);
+    layer_->forgetImages();
     replaceSeries(points_.values);
     applyRanges();
 }
@@ -189,7 +191,12 @@ void PointChart::applyRanges() {
     if (step > valueAxis_->tickInterval()) valueAxis_->setTickInterval(step);
     valueAxis_->setRange(valueRange_.min, valueRange_.max);
     layer_->setPoints(&points_, timeRange_, valueRange_);
+    // The whole of the time is where every zoom returns to: its image is kept for that.
+    if (!visible_) layer_->keepImageOf(timeRange_, valueRange_);
     fitTicks(chart()->plotArea());
+    // New value labels may take other room: lay the chart out now, so that the points are drawn
+    // once for the plot area they end up in rather than once before and once after.
+    if (QGraphicsLayout* layout = chart()->layout()) layout->activate();
 }
 
 void PointChart::followPlotArea(const QRectF& plotArea) {

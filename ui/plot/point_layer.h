@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "ui/plot/plot_scale.h"
@@ -28,6 +29,11 @@ public:
     /// Shows `points` (not owned: they must stay alive and unchanged until the next call, and be
     /// in order of time, see `sortByTime`) over `x` by `y`; null shows nothing.
     void setPoints(const PointColumns* points, AxisRange x, AxisRange y);
+    /// The points given are new ones, even where they lie at the same address.
+    void forgetImages();
+    /// Keeps the image drawn over `x` by `y` aside, whatever else is drawn after it, so that
+    /// coming back to those ranges (the whole of the time, after a zoom) draws nothing anew.
+    void keepImageOf(AxisRange x, AxisRange y);
     void setPalette(std::vector<QRgb> palette);
     /// Follows the chart's plot area, in the coordinates of the item's parent.
     void setPlotArea(const QRectF& area);
@@ -50,6 +56,9 @@ public:
 private:
     void invalidate();
     void rebuild(double pixelRatio);
+    /// Shows the image kept aside where it was drawn for what is to be shown now.
+    bool takeKept(double pixelRatio);
+    void keep();
 
     const PointColumns* points_ = nullptr;
     AxisRange x_;
@@ -61,6 +70,18 @@ private:
     std::optional<DotStamp> dot_;  ///< for `pixelRatio_`
     double pixelRatio_ = 0;
     QImage raster_;
+    /// The image kept aside, with what it was drawn for.
+    struct Kept {
+        AxisRange x;
+        AxisRange y;
+        QSizeF size;
+        double pixelRatio = 0;
+        std::vector<QRgb> palette;
+        std::size_t considered = 0;
+        QImage image;
+    };
+    std::optional<Kept> kept_;
+    std::optional<std::pair<AxisRange, AxisRange>> keepRanges_;
     bool stale_ = true;
     bool shown_ = false;
     int rebuilds_ = 0;

@@ -136,15 +136,6 @@ public:
         return true;
     }
 
-    /// The column of point `i`'s centre pixel; kNoColumn where its dot misses the image's
-    /// columns.
-    int column(std::size_t i) const {
-        const double px = xOrigin_ + xSlope_ * points_.x[i];
-        if (!(px >= -reach_ && px < width_ + reach_)) return kNoColumn;
-        return static_cast<int>(std::floor(px));
-    }
-    static constexpr int kNoColumn = std::numeric_limits<int>::min();
-
     /// Whether the points to draw come in order of time, and so column after column.
     bool inColumns() const {
         const auto begin = points_.x.begin();
@@ -230,25 +221,34 @@ void drawLastOfEach(const Placement& placement, Canvas& canvas,
 /// cache, and the dots left are drawn in the order of the points.
 void drawColumnByColumn(const Placement& placement, Canvas& canvas,
                         const std::vector<std::uint32_t>& colours) {
+    struct Centre {
+        std::uint32_t index;
+        int iy;
+    };
     std::vector<std::uint32_t> last(placement.rows(), kNoPoint);
+    std::vector<Centre> column;  // the centres of the column at hand, in the order of the points
+    int columnX = 0;
+    const auto flush = [&] {
+        // Entries left by earlier columns hold smaller indices, which no point here matches.
+        for (const Centre& centre : column) {
+            if (last[placement.rowIndex(centre.iy)] == centre.index)
+                canvas.stamp(columnX, centre.iy, colours[placement.colour(centre.index)]);
+        }
+        column.clear();
+    };
     int ix = 0;
     int iy = 0;
-    std::size_t from = placement.first();
-    while (from < placement.last()) {
-        const int column = placement.column(from);
-        std::size_t to = from + 1;
-        while (to < placement.last() && placement.column(to) == column) ++to;
-        // Entries left by earlier columns hold smaller indices, which no point here matches.
-        for (std::size_t i = from; i < to; ++i) {
-            if (placement.centre(i, ix, iy))
-                last[placement.rowIndex(iy)] = static_cast<std::uint32_t>(i);
+    for (std::size_t i = placement.first(); i < placement.last(); ++i) {
+        if (!placement.centre(i, ix, iy)) continue;
+        if (ix != columnX) {
+            flush();
+            columnX = ix;
         }
-        for (std::size_t i = from; i < to; ++i) {
-            if (placement.centre(i, ix, iy) && last[placement.rowIndex(iy)] == i)
-                canvas.stamp(ix, iy, colours[placement.colour(i)]);
-        }
-        from = to;
+        const auto index = static_cast<std::uint32_t>(i);
+        last[placement.rowIndex(iy)] = index;
+        column.push_back({index, iy});
     }
+    flush();
 }
 
 }  // namespace
