@@ -104,6 +104,7 @@ void PointChart::buildLegendTitle(const QString& title) {
 void PointChart::setPoints(PointColumns points) {
     points_ = std::move(points);
     sortByTime(points_);
+    blocks_ = valueBlocks(points_);
     layer_->forgetImages();
     replaceSeries(points_.values);
     applyRanges();
@@ -224,7 +225,7 @@ AxisRange PointChart::fittedValueRange() const {
     std::optional<std::pair<double, double>> extent;
     if (visible_) {
         const auto [first, last] = indicesWithin(points_, timeRange_.min, timeRange_.max);
-        extent = valueExtent(points_, first, last);
+        extent = valueExtent(points_, blocks_, first, last);
     }
     // Where no point is in view, the scale of them all stays rather than an arbitrary one.
     if (!extent) extent = std::pair{points_.yMin, points_.yMax};

@@ -119,6 +119,7 @@ private:
 
     bool legend_;
     PointColumns points_;
+    ValueBlocks blocks_;  ///< of `points_`
     QDateTimeAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxis_ = nullptr;
     QList<QScatterSeries*> series_;

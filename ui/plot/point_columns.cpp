@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 #include <numeric>
 #include <string_view>
@@ -109,6 +110,42 @@ std::optional<std::pair<double, double>> valueExtent(const PointColumns& points,
     const auto [low, high] = std::minmax_element(points.y.begin() + static_cast<long>(first),
                                                  points.y.begin() + static_cast<long>(last));
     return std::pair{static_cast<double>(*low), static_cast<double>(*high)};
+}
+
+ValueBlocks valueBlocks(const PointColumns& points) {
+    ValueBlocks blocks;
+    for (std::size_t from = 0; from < points.size(); from += ValueBlocks::kSize) {
+        const auto begin = points.y.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto end = points.y.begin() + static_cast<std::ptrdiff_t>(
+                                                std::min(from + ValueBlocks::kSize, points.size()));
+        const auto [low, high] = std::minmax_element(begin, end);
+        blocks.low.push_back(*low);
+        blocks.high.push_back(*high);
+    }
+    return blocks;
+}
+
+std::optional<std::pair<double, double>> valueExtent(const PointColumns& points,
+                                                     const ValueBlocks& blocks, std::size_t first,
+                                                     std::size_t last) {
+    constexpr std::size_t kSize = ValueBlocks::kSize;
+    last = std::min(last, points.size());
+    // The whole blocks within [first, last); the points beside them one by one.
+    const std::size_t firstBlock = (first + kSize - 1) / kSize;
+    const std::size_t lastBlock = std::min(last / kSize, blocks.low.size());
+    if (first >= last || firstBlock >= lastBlock) return valueExtent(points, first, last);
+    auto extent = std::pair{static_cast<double>(blocks.low[firstBlock]),
+                            static_cast<double>(blocks.high[firstBlock])};
+    const auto widen = [&extent](const std::optional<std::pair<double, double>>& part) {
+        if (!part) return;
+        extent.first = std::min(extent.first, part->first);
+        extent.second = std::max(extent.second, part->second);
+    };
+    for (std::size_t b = firstBlock + 1; b < lastBlock; ++b)
+        widen(std::pair{static_cast<double>(blocks.low[b]), static_cast<double>(blocks.high[b])});
+    widen(valueExtent(points, first, firstBlock * kSize));
+    widen(valueExtent(points, lastBlock * kSize, last));
+    return extent;
 }
 
 PointColumns pointColumns(const std::vector<PointStats>& points) {

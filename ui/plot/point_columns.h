@@ -48,6 +48,19 @@ std::pair<std::size_t, std::size_t> indicesWithin(const PointColumns& points, do
 std::optional<std::pair<double, double>> valueExtent(const PointColumns& points, std::size_t first,
                                                      std::size_t last);
 
+/// The least and greatest y of each block of `kSize` points in a row, so that the extremes of a
+/// span of millions of points are found without going through each.
+struct ValueBlocks {
+    static constexpr std::size_t kSize = 512;
+    std::vector<float> low;
+    std::vector<float> high;
+};
+ValueBlocks valueBlocks(const PointColumns& points);
+/// `valueExtent` with the help of `blocks`, made of the same points.
+std::optional<std::pair<double, double>> valueExtent(const PointColumns& points,
+                                                     const ValueBlocks& blocks, std::size_t first,
+                                                     std::size_t last);
+
 /// One point per element, at (`date`, `size`), coloured by `value`.
 PointColumns pointColumns(const std::vector<PointStats>& points);
 /// One point per element, at (`date`, `rate`), all of one colour.

@@ -131,8 +131,9 @@ public:
         const double py = yOrigin_ + ySlope_ * points_.y[i];
         if (!(px >= -reach_ && px < width_ + reach_ && py >= -reach_ && py < height_ + reach_))
             return false;
-        ix = static_cast<int>(std::floor(px));
-        iy = static_cast<int>(std::floor(py));
+        // Both lie at -reach or beyond, so truncating from there floors, without a call to floor.
+        ix = static_cast<int>(px + reach_) - reach_;
+        iy = static_cast<int>(py + reach_) - reach_;
         return true;
     }
 

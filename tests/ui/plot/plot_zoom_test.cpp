@@ -23,11 +23,12 @@ constexpr long long kStart = 1709596800;  // 2024-03-05 00:00:00 UTC
 constexpr int kLines = 600;
 
 /// Persist and Special lines a minute apart, half a minute between the two kinds, the first
-/// process of line i holding i + 1 MB: sizes rise steadily with time.
-std::string risingFile(long long shift = 0) {
+/// process of line i holding i + 1 MB: sizes rise steadily with time. `falling` turns them
+/// round: the same moments and extremes, other points between.
+std::string risingFile(long long shift = 0, bool falling = false) {
     std::string out;
     for (int i = 0; i < kLines; ++i) {
-        const long long mb = (i + 1LL) << 20;
+        const long long mb = (falling ? kLines - i : i + 1LL) << 20;
         const std::vector<test::Proc> processes{{"a", mb}, {"b", 1 << 20}, {"c", 1 << 19}};
         out += test::statLine(kStart + shift + 60 * i, mb * 2, "/s/Persist/1", processes) + "\n";
         out += test::statLine(kStart + shift + 60 * i + 30, mb, "/s/Special/1", processes) + "\n";
@@ -191,6 +192,24 @@ private Q_SLOTS:
         load(risingFile(86400), "next day.jsonl");
         QVERIFY(!chart("rate").visibleSpan() && linked());
         QVERIFY(near(shown("rate").min, full_.min + 86400, 0.01));
+    }
+
+    void theWholeSpanIsKeptForReturningButNotAcrossLoads() {
+        wheel("rate", inPlot("rate", 0.5), 240);
+        const int drawn = view_->rasterRebuildCount();
+        QTest::keyClick(&chart("rate"), Qt::Key_Home);
+        QTRY_VERIFY(view_->pointsUpToDate());
+        QCOMPARE(shown("rate"), full_);
+        QCOMPARE(view_->rasterRebuildCount(), drawn);
+        QCOMPARE(chart("persist").layer().consideredCount(), chart("persist").points().size());
+        // Other points over the very same ranges are drawn anew, not taken for the kept ones.
+        const QValueAxis* axis = chart("persist").valueAxis();
+        const double low = axis->min();
+        const double high = axis->max();
+        const int persistDrawn = chart("persist").layer().rebuildCount();
+        load(risingFile(0, true), "falling.jsonl");
+        QVERIFY(axis->min() == low && axis->max() == high && shown("persist") == full_);
+        QCOMPARE(chart("persist").layer().rebuildCount(), persistDrawn + 1);
     }
 
 private:

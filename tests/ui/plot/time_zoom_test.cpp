@@ -93,6 +93,28 @@ private Q_SLOTS:
         QCOMPARE(valueExtent(points, 4, 99), (std::pair{3.0, 3.0}));
     }
 
+    void blocksGiveTheSameExtremesAsEveryPoint() {
+        // Sizes that wander up and down, over a few blocks and a part of one.
+        std::vector<double> times;
+        std::vector<double> values;
+        const std::size_t count = 3 * ValueBlocks::kSize + 77;
+        for (std::size_t i = 0; i < count; ++i) {
+            times.push_back(static_cast<double>(i));
+            values.push_back(static_cast<double>((i * 7919) % 1009) - 300);
+        }
+        const PointColumns points = columnsAt(times, values);
+        const ValueBlocks blocks = valueBlocks(points);
+        QCOMPARE(blocks.low.size(), std::size_t{4});
+        const std::size_t edges[] = {0, 1, 511, 512, 513, 1024, 1100, 1535, 1536, count - 1, count};
+        for (const std::size_t first : edges) {
+            for (const std::size_t last : edges) {
+                QVERIFY2(
+                    valueExtent(points, blocks, first, last) == valueExtent(points, first, last),
+                    qPrintable(QStringLiteral("%1 to %2").arg(first).arg(last)));
+            }
+        }
+    }
+
     void rasterDrawsOnlyTheRangeGiven() {
         PointColumns points = columnsAt({0, 50, 100}, {50, 50, 50});
         const RasterFrame frame{LinearScale({-10, 110}, 120), LinearScale({0, 100}, 100, true),
