@@ -150,16 +150,8 @@ void ChartView::buildHeader(QVBoxLayout& stack) {
     sizeText_ = plainLabel(QString(), QStringLiteral("sizeText"), content_);
     header->addWidget(dateText_);
     header->addWidget(sizeText_);
-    // The header keeps to the middle; the image button stands at the right of its row.
-    auto* row = new QGridLayout;
-    row->setColumnStretch(0, 1);
-    row->setColumnStretch(2, 1);
-    row->addLayout(header, 0, 1);
-    QToolButton* save = addImageSaving(*content_, [this] { return imageName(); });
-    // No taller than the header's text: at the window's least height every pixel is the chart's.
-    save->setMaximumHeight(dateText_->sizeHint().height());
-    row->addWidget(save, 0, 2, Qt::AlignRight | Qt::AlignVCenter);
-    stack.addLayout(row);
+    stack.addLayout(header);
+    stack.setAlignment(header, Qt::AlignHCenter);
 }
 
 QString ChartView::imageName() const {
@@ -175,6 +167,10 @@ void ChartView::buildSliders(QVBoxLayout& stack) {
     grid->setColumnStretch(2, 1);
     startSlider_ = addSlider(*grid, 0, {"start", "Start", 1, 40, 1});
     widthSlider_ = addSlider(*grid, 1, {"width", "Width", 6, 25, 12});
+    // Beside the sliders rather than the header: at the window's least size the header needs
+    // its whole width and the chart every pixel of height.
+    grid->addWidget(addImageSaving(*content_, [this] { return imageName(); }), 0, 4, 2, 1,
+                    Qt::AlignRight | Qt::AlignVCenter);
     stack.addLayout(grid);
 }
 

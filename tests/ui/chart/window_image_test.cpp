@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSvgRenderer>
@@ -137,6 +138,21 @@ private Q_SLOTS:
         QTRY_VERIFY((box = content->findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"))));
         QVERIFY(box->isVisible() && box->text().contains(QStringLiteral("asked.png")));
         box->close();
+    }
+
+    void theButtonLeavesTheHeaderWholeAtTheLeastSize() {
+        // A header as wide as they come: a total of millions of KB.
+        StatLine line;
+        line.entry = test::entry(1715954607, 3LL << 30, "/logs/Persist/0002", {{"logd", 1 << 20}});
+        model_->selectStat(line);
+        QCoreApplication::processEvents();
+        chart_->resize(chart_->minimumSize());
+        QCoreApplication::processEvents();
+        QVERIFY(button(*chart_)->isVisible());
+        for (const char* name : {"dateText", "sizeText"}) {
+            const auto* label = chart_->findChild<QLabel*>(QLatin1String(name));
+            QVERIFY2(label->width() >= label->sizeHint().width(), name);
+        }
     }
 
 private:
