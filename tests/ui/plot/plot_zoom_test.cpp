@@ -135,6 +135,33 @@ private Q_SLOTS:
         QVERIFY(linked());
     }
 
+    void keysZoomPanAndLetGoOfABand() {
+        PointChart& persist = chart("persist");
+        QTest::keyClick(&persist, Qt::Key_Plus);
+        QTRY_VERIFY(view_->pointsUpToDate());
+        const AxisRange zoomed = shown("rate");
+        QVERIFY(near(zoomed.span(), full_.span() / 1.25, 0.01));
+        // About the middle of the plot.
+        QVERIFY(near(zoomed.min + zoomed.span() / 2, full_.min + full_.span() / 2, 0.01));
+        QTest::keyClick(&persist, Qt::Key_Right);
+        QTRY_VERIFY(view_->pointsUpToDate());
+        QVERIFY(near(shown("special").min, zoomed.min + zoomed.span() / 10, 0.01));
+        QTest::keyClick(&persist, Qt::Key_Minus);
+        QTRY_VERIFY(view_->pointsUpToDate());
+        QCOMPARE(shown("rate"), full_);
+
+        // Escape in the middle of a Shift+drag: the band goes and the release zooms nowhere.
+        mouse(persist, QEvent::MouseButtonPress, inPlot("persist", 0.2), Qt::LeftButton,
+              Qt::ShiftModifier);
+        mouse(persist, QEvent::MouseMove, inPlot("persist", 0.6), Qt::LeftButton,
+              Qt::ShiftModifier);
+        QTest::keyClick(&persist, Qt::Key_Escape);
+        QVERIFY(!persist.viewport()->findChild<QRubberBand*>()->isVisible());
+        mouse(persist, QEvent::MouseButtonRelease, inPlot("persist", 0.6), Qt::NoButton,
+              Qt::ShiftModifier);
+        QCOMPARE(shown("persist"), full_);
+    }
+
     void valueAxisFitsThePointsInView() {
         const double wholeTop = chart("persist").valueAxis()->max();
         QVERIFY(wholeTop >= kLines * 1024);
