@@ -1,7 +1,9 @@
 #include "ui/plot/time_zoom.h"
 
 #include <QTest>
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "ui/plot/point_columns.h"
 #include "ui/plot/point_raster.h"
@@ -79,6 +81,35 @@ private Q_SLOTS:
         // Of one moment, the one that came first stays first.
         QCOMPARE(points.y, (std::vector<float>{1, 4, 2, 3}));
         QCOMPARE(points.colour, (std::vector<std::uint16_t>{1, 3, 2, 0}));
+    }
+
+    void sortingAgreesWithAStableSortOfManyPoints_data() {
+        QTest::addColumn<bool>("nearlySorted");
+        QTest::newRow("stepping back now and then") << true;
+        QTest::newRow("all over the place") << false;
+    }
+    void sortingAgreesWithAStableSortOfManyPoints() {
+        QFETCH(bool, nearlySorted);
+        // Times mostly rising, stepping back now and then, some repeated, some before the
+        // first point (negative offsets from the origin); or scattered, with repeats.
+        std::vector<double> times;
+        std::vector<double> values;
+        double time = 1.7e9;
+        for (int i = 0; i < 5000; ++i) {
+            time += i % 97 == 0 ? -3600.0 : i % 13 == 0 ? 0.0 : (i * 7919) % 600;
+            const double scattered = 1.7e9 + (i * 7919) % 1201 - 600;
+            times.push_back(!nearlySorted ? scattered : i == 0 ? time + 50 : time);
+            values.push_back(i);
+        }
+        PointColumns points = columnsAt(times, values);
+        std::vector<std::size_t> expected(times.size());
+        std::iota(expected.begin(), expected.end(), std::size_t{0});
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&points](auto a, auto b) { return points.x[a] < points.x[b]; });
+        sortByTime(points);
+        QVERIFY(std::is_sorted(points.x.begin(), points.x.end()));
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            QCOMPARE(points.y[i], static_cast<float>(expected[i]));
     }
 
     void bisectionFindsTheSpanWithItsEnds() {
