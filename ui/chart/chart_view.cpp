@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
+#include <QFileInfo>
 #include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QLegend>
 #include <QSlider>
 #include <QStackedBarSeries>
+#include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -20,6 +22,7 @@
 #include <cmath>
 
 #include "ui/chart/axis_fit.h"
+#include "ui/chart/window_image.h"
 #include "ui/model_observer.h"
 #include "ui/qt_text.h"
 #include "ui/window_names.h"
@@ -151,6 +154,12 @@ void ChartView::buildHeader(QVBoxLayout& stack) {
     stack.setAlignment(header, Qt::AlignHCenter);
 }
 
+QString ChartView::imageName() const {
+    const std::optional<StatEntry>& stat = loggy_.selectedStat();
+    const QString file = stat ? QFileInfo(toQString(stat->file)).fileName() : QString();
+    return file.isEmpty() ? QStringLiteral("chart") : file + QStringLiteral("-chart");
+}
+
 void ChartView::buildSliders(QVBoxLayout& stack) {
     // A grid rather than two rows of their own, so that both tracks start and end together.
     auto* grid = new QGridLayout;
@@ -158,6 +167,10 @@ void ChartView::buildSliders(QVBoxLayout& stack) {
     grid->setColumnStretch(2, 1);
     startSlider_ = addSlider(*grid, 0, {"start", "Start", 1, 40, 1});
     widthSlider_ = addSlider(*grid, 1, {"width", "Width", 6, 25, 12});
+    // Beside the sliders rather than the header: at the window's least size the header needs
+    // its whole width and the chart every pixel of height.
+    grid->addWidget(addImageSaving(*content_, [this] { return imageName(); }), 0, 4, 2, 1,
+                    Qt::AlignRight | Qt::AlignVCenter);
     stack.addLayout(grid);
 }
 

@@ -38,6 +38,8 @@ private:
     struct SliderSetup;
     void buildHeader(QVBoxLayout& stack);
     void buildSliders(QVBoxLayout& stack);
+    /// The name a saved image of the window is offered under, without suffix.
+    QString imageName() const;
     QSlider* addSlider(QGridLayout& grid, int row, const SliderSetup& setup);
     void buildChart(QVBoxLayout& stack);
 

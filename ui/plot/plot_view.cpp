@@ -1,14 +1,19 @@
 #include "ui/plot/plot_view.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
 
+#include "ui/chart/window_image.h"
 #include "ui/model_observer.h"
 #include "ui/plot/plot_block.h"
 #include "ui/plot/point_chart.h"
@@ -19,7 +24,14 @@ namespace quill::ui {
 
 PlotView::PlotView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy_(loggy) {
     auto* stack = new QVBoxLayout(this);
-    stack->addWidget(buildToggles(), 0, Qt::AlignHCenter);
+    // The toggles keep to the middle; the image button stands at the right of their row.
+    auto* top = new QGridLayout();
+    top->setColumnStretch(0, 1);
+    top->setColumnStretch(2, 1);
+    top->addWidget(buildToggles(), 0, 1);
+    top->addWidget(addImageSaving(*this, [this] { return imageName(); }), 0, 2,
+                   Qt::AlignRight | Qt::AlignVCenter);
+    stack->addLayout(top);
     buildBlocks();
     for (PlotBlock* block : blocks_) stack->addWidget(block, 1);
     // Takes the room of the hidden blocks, so the ones left keep to the top.
@@ -71,6 +83,8 @@ void PlotView::buildBlocks() {
     for (PlotBlock* block : blocks_) {
         connect(&block->chart(), &PointChart::pointsPainted, this, &PlotView::pointsPainted);
         connect(&block->chart(), &PointChart::ownInsetsChanged, this, &PlotView::alignCharts);
+        // The charts share one span of time: zooming or panning one moves them all.
+        connect(&block->chart(), &PointChart::visibleSpanChanged, this, &PlotView::showSpan);
     }
 }
 
@@ -106,6 +120,24 @@ void PlotView::shareTimeSpan() {
                           : AxisRange{points.xMin, points.xMax};
     }
     for (PlotBlock* block : blocks_) block->chart().setTimeSpan(moments);
+}
+
+QString PlotView::imageName() const {
+    const QString stem = QFileInfo(QString::fromStdString(loggy_.fileName())).completeBaseName();
+    return stem.isEmpty() ? QStringLiteral("plot") : stem + QStringLiteral("-plot");
+}
+
+void PlotView::showSpan(const std::optional<AxisRange>& span) {
+    for (PlotBlock* block : blocks_) block->chart().setVisibleSpan(span);
+}
+
+void PlotView::keyPressEvent(QKeyEvent* event) {
+    // Wherever the focus is in the window, Home shows the whole of the time again.
+    if (event->key() == Qt::Key_Home && event->modifiers() == Qt::NoModifier) {
+        showSpan(std::nullopt);
+        return event->accept();
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PlotView::observe() {

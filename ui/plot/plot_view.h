@@ -3,10 +3,13 @@
 #include <QWidget>
 #include <array>
 #include <cstddef>
+#include <optional>
 
 #include "analysis/quillstat.h"
+#include "ui/plot/plot_scale.h"
 
 class QHBoxLayout;
+class QKeyEvent;
 
 namespace quill::ui {
 
@@ -15,7 +18,8 @@ struct PointColumns;
 
 /// The plot window's content: the rate, Persist and Special series of the last load, each in a
 /// chart of its own under a header, below a row of toggles that show or hide each chart. Moving
-/// the pointer over a chart picks the moment under it, which its header then shows.
+/// the pointer over a chart picks the moment under it, which its header then shows. The charts
+/// zoom and pan their time axes together.
 class PlotView final : public QWidget {
     Q_OBJECT
 public:
@@ -28,6 +32,9 @@ public:
     bool pointsUpToDate() const;
     /// Memory the view holds for the points: their compact copies and the charts' images.
     std::size_t pointBytes() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 Q_SIGNALS:
     /// A chart painted its points.
@@ -42,6 +49,9 @@ private:
     void alignCharts();
     void showPoints(Block block, PointColumns points);
     void shareTimeSpan();
+    void showSpan(const std::optional<AxisRange>& span);
+    /// The name a saved image of the window is offered under, without suffix.
+    QString imageName() const;
     void observe();
 
     Quillstat& loggy_;

@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QHoverEvent>
@@ -15,6 +16,7 @@
 #include <cmath>
 
 #include "ui/plot/point_layer.h"
+#include "ui/plot/time_zoom.h"
 
 namespace quill::ui {
 
@@ -101,6 +103,9 @@ void PointChart::buildLegendTitle(const QString& title) {
 
 void PointChart::setPoints(PointColumns points) {
     points_ = std::move(points);
+    sortByTime(points_);
+    blocks_ = valueBlocks(points_);
+    layer_->forgetImages();
     replaceSeries(points_.values);
     applyRanges();
 }
@@ -108,6 +113,26 @@ void PointChart::setPoints(PointColumns points) {
 void PointChart::setTimeSpan(std::optional<AxisRange> moments) {
     if (moments == timeSpan_) return;
     timeSpan_ = moments;
+    // Other moments are other data: a span picked in the old ones means nothing in them.
+    visible_.reset();
+    applyRanges();
+}
+
+AxisRange PointChart::fullTimeRange() const {
+    std::optional<AxisRange> moments = timeSpan_;
+    if (!moments && !points_.empty()) moments = AxisRange{points_.xMin, points_.xMax};
+    return moments ? paddedRange(moments->min, moments->max, kMinimumTimePad) : defaultTimeRange();
+}
+
+void PointChart::setVisibleSpan(std::optional<AxisRange> span) {
+    if (span) {
+        const AxisRange full = fullTimeRange();
+        span = clampedSpan(*span, full, minimumSpan(full));
+        // Within the full range, a span as wide as it is the full range, rounding aside.
+        if (span->span() >= full.span() * (1 - 1e-12)) span.reset();
+    }
+    if (span == visible_) return;
+    visible_ = span;
     applyRanges();
 }
 
@@ -153,25 +178,26 @@ void PointChart::replaceSeries(const std::vector<std::string>& values) {
 }
 
 void PointChart::applyRanges() {
-    std::optional<AxisRange> moments = timeSpan_;
-    if (!moments && !points_.empty()) moments = AxisRange{points_.xMin, points_.xMax};
-    const AxisRange time =
-        moments ? paddedRange(moments->min, moments->max, kMinimumTimePad) : defaultTimeRange();
+    const AxisRange time = visible_ ? *visible_ : fullTimeRange();
     // The axis keeps whole milliseconds: the dots are placed on the very range it shows.
     const qint64 first = wholeMilliseconds(time.min);
     const qint64 last = wholeMilliseconds(time.max);
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(first),
                         QDateTime::fromMSecsSinceEpoch(last));
     timeRange_ = {static_cast<double>(first) / 1000, static_cast<double>(last) / 1000};
-    valueRange_ = points_.empty() ? defaultValueRange()
-                                  : valueRange(points_.yMin, points_.yMax, kMinimumValuePad);
+    valueRange_ = fittedValueRange();
     // The axis makes its ticks at once: the old interval over a range grown a millionfold would
     // make a million of them. A coarser interval goes first, a finer one after the range.
     const double step = valueStep(chart()->plotArea().height());
     if (step > valueAxis_->tickInterval()) valueAxis_->setTickInterval(step);
     valueAxis_->setRange(valueRange_.min, valueRange_.max);
     layer_->setPoints(&points_, timeRange_, valueRange_);
+    // The whole of the time is where every zoom returns to: its image is kept for that.
+    if (!visible_) layer_->keepImageOf(timeRange_, valueRange_);
     fitTicks(chart()->plotArea());
+    // New value labels may take other room: lay the chart out now, so that the points are drawn
+    // once for the plot area they end up in rather than once before and once after.
+    if (QGraphicsLayout* layout = chart()->layout()) layout->activate();
 }
 
 void PointChart::followPlotArea(const QRectF& plotArea) {
@@ -192,6 +218,18 @@ void PointChart::fitTicks(const QRectF& plotArea) {
     if (timeAxis_->format() != ticks.format) timeAxis_->setFormat(ticks.format);
     const double step = valueStep(plotArea.height());
     if (valueAxis_->tickInterval() != step) valueAxis_->setTickInterval(step);
+}
+
+AxisRange PointChart::fittedValueRange() const {
+    if (points_.empty()) return defaultValueRange();
+    std::optional<std::pair<double, double>> extent;
+    if (visible_) {
+        const auto [first, last] = indicesWithin(points_, timeRange_.min, timeRange_.max);
+        extent = valueExtent(points_, blocks_, first, last);
+    }
+    // Where no point is in view, the scale of them all stays rather than an arbitrary one.
+    if (!extent) extent = std::pair{points_.yMin, points_.yMax};
+    return valueRange(extent->first, extent->second, kMinimumValuePad);
 }
 
 double PointChart::valueStep(double height) const {
@@ -238,9 +276,13 @@ std::optional<double> PointChart::momentAt(double x) const {
 
 bool PointChart::viewportEvent(QEvent* event) {
     switch (event->type()) {
-        case QEvent::MouseMove:
-            Q_EMIT pointerMoved(momentAt(static_cast<QMouseEvent*>(event)->position().x()));
-            break;
+        case QEvent::MouseMove: {
+            // After the move has panned the axis, so the moment is read off the scale shown.
+            const double x = static_cast<QMouseEvent*>(event)->position().x();
+            const bool handled = QChartView::viewportEvent(event);
+            Q_EMIT pointerMoved(momentAt(x));
+            return handled;
+        }
         case QEvent::HoverEnter:
         case QEvent::HoverMove:
             Q_EMIT pointerMoved(momentAt(static_cast<QHoverEvent*>(event)->position().x()));

@@ -11,8 +11,12 @@
 
 class QDateTimeAxis;
 class QGraphicsSimpleTextItem;
+class QRubberBand;
 class QScatterSeries;
+class QKeyEvent;
+class QMouseEvent;
 class QValueAxis;
+class QWheelEvent;
 
 namespace quill::ui {
 
@@ -23,6 +27,10 @@ class PointLayer;
 /// give each distinct value its legend entry and colour, and the dots themselves are drawn by a
 /// `PointLayer` in the chart's scene. Moving the pointer over the chart reports the moment under
 /// it, read off the chart's own time scale.
+///
+/// The time axis zooms and pans: the wheel zooms about the pointer, dragging pans, Shift+drag
+/// zooms to the span dragged over, and a double-click or Home returns to the full range. The
+/// value axis then fits the points in view.
 class PointChart final : public QChartView {
     Q_OBJECT
 public:
@@ -37,6 +45,15 @@ public:
     /// The moments, in seconds since 1970, that the time axis spans instead of its own points'
     /// (padded as they would be); empty: its own points'.
     void setTimeSpan(std::optional<AxisRange> moments);
+
+    /// The full range of the time axis, in seconds since 1970: the padded moments of the points
+    /// or of the time span, where it shows neither zoomed nor panned.
+    AxisRange fullTimeRange() const;
+    /// The span of time shown, in seconds since 1970; empty: the full range.
+    const std::optional<AxisRange>& visibleSpan() const { return visible_; }
+    /// Shows `span` of the time axis, kept within the full range and no narrower than it allows;
+    /// empty, or a span that covers the full range, shows the full range.
+    void setVisibleSpan(std::optional<AxisRange> span);
 
     /// How far the plot area lies from the chart's left and right edges when the chart is laid
     /// out for itself alone: its margins, and its axis with the labels it shows now.
@@ -63,9 +80,17 @@ Q_SIGNALS:
     void pointsPainted();
     /// `ownInsets` changed, with the labels the chart shows or the room they need.
     void ownInsetsChanged();
+    /// The user zoomed, panned or reset the time axis; `span` is the new `visibleSpan`.
+    void visibleSpanChanged(const std::optional<AxisRange>& span);
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildAxes(const QString& valueTitle);
@@ -74,19 +99,39 @@ private:
     void applyRanges();
     void followPlotArea(const QRectF& plotArea);
     void fitTicks(const QRectF& plotArea);
+    /// The value axis's range for the points in view.
+    AxisRange fittedValueRange() const;
     /// The value axis's tick interval for the range it shows over `height` pixels.
     double valueStep(double height) const;
     void placeLegendTitle();
     void takePalette();
 
+    /// The span the time axis shows now, in seconds since 1970.
+    AxisRange shownSpan() const;
+    /// The plot area in the viewport's coordinates.
+    QRectF plotAreaInViewport() const;
+    /// Shows `span` as the user asked for it, and tells whoever follows the chart.
+    void requestSpan(std::optional<AxisRange> span);
+    void zoomAbout(double x, double factor);
+    void panBy(double pixels);
+    void showBand(double x);
+    void finishBand(double x);
+
     bool legend_;
     PointColumns points_;
+    ValueBlocks blocks_;  ///< of `points_`
     QDateTimeAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxis_ = nullptr;
     QList<QScatterSeries*> series_;
     PointLayer* layer_ = nullptr;                     ///< owned by the chart
     QGraphicsSimpleTextItem* legendTitle_ = nullptr;  ///< owned by the chart
     std::optional<AxisRange> timeSpan_;
+    std::optional<AxisRange> visible_;
+    /// While dragging: where the drag started, in the viewport's x, and the span shown then.
+    std::optional<double> dragFrom_;
+    AxisRange dragSpan_;
+    bool banding_ = false;  ///< the drag selects a span rather than pans
+    QRubberBand* band_ = nullptr;
     QMarginsF ownInsets_;
     QMargins alignment_;  ///< added to the margins to line the plot area up
     AxisRange timeRange_ = defaultTimeRange();

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/records.h"
@@ -34,6 +36,30 @@ struct PointColumns {
 
 /// The most distinct values a series colours apart; any beyond share the last colour.
 inline constexpr std::size_t kMaxValues = 0xffff;
+
+/// Puts the points in order of time, those of one moment in the order they came in, so that the
+/// points within a span of time are found by bisection. Points already in order are left alone.
+void sortByTime(PointColumns& points);
+/// The indices [first, last) of the points, sorted by time, from `from` to `to` seconds since
+/// 1970, both ends included.
+std::pair<std::size_t, std::size_t> indicesWithin(const PointColumns& points, double from,
+                                                  double to);
+/// The least and greatest y of the points [first, last); empty where there are none.
+std::optional<std::pair<double, double>> valueExtent(const PointColumns& points, std::size_t first,
+                                                     std::size_t last);
+
+/// The least and greatest y of each block of `kSize` points in a row, so that the extremes of a
+/// span of millions of points are found without going through each.
+struct ValueBlocks {
+    static constexpr std::size_t kSize = 512;
+    std::vector<float> low;
+    std::vector<float> high;
+};
+ValueBlocks valueBlocks(const PointColumns& points);
+/// `valueExtent` with the help of `blocks`, made of the same points.
+std::optional<std::pair<double, double>> valueExtent(const PointColumns& points,
+                                                     const ValueBlocks& blocks, std::size_t first,
+                                                     std::size_t last);
 
 /// One point per element, at (`date`, `size`), coloured by `value`.
 PointColumns pointColumns(const std::vector<PointStats>& points);

@@ -30,6 +30,15 @@ void PointLayer::setPoints(const PointColumns* points, AxisRange x, AxisRange y)
     invalidate();
 }
 
+void PointLayer::forgetImages() {
+    kept_.reset();
+    invalidate();
+}
+
+void PointLayer::keepImageOf(AxisRange x, AxisRange y) {
+    keepRanges_ = std::pair{x, y};
+}
+
 void PointLayer::setPalette(std::vector<QRgb> palette) {
     if (palette == palette_) return;
     palette_ = std::move(palette);
@@ -65,18 +74,43 @@ void PointLayer::rebuild(double pixelRatio) {
                        static_cast<int>(std::ceil(extent.height() + 2 * bleed)));
     const RasterFrame frame{bleedScale(x_, extent.width(), bleed, false),
                             bleedScale(y_, extent.height(), bleed, true), pixels};
-    if (points_ != nullptr && !size_.isEmpty())
-        rasterisePoints(*points_, frame, *dot_, palette_, raster_);
-    else
+    if (points_ != nullptr && !size_.isEmpty()) {
+        // Only the points whose dot can reach the image: zoomed in, a sliver of them.
+        const double reach = dot_->reach() + 1;
+        const auto [first, last] = indicesWithin(*points_, frame.x.toValue(-reach),
+                                                 frame.x.toValue(pixels.width() + reach));
+        rasterisePoints(*points_, frame, *dot_, palette_, raster_, {first, last});
+        considered_ = last - first;
+    } else {
         raster_ = QImage();
+        considered_ = 0;
+    }
     raster_.setDevicePixelRatio(pixelRatio);
     stale_ = false;
     ++rebuilds_;
 }
 
+bool PointLayer::takeKept(double pixelRatio) {
+    if (!kept_ || kept_->x != x_ || kept_->y != y_ || kept_->size != size_ ||
+        kept_->pixelRatio != pixelRatio || kept_->palette != palette_)
+        return false;
+    raster_ = kept_->image;
+    considered_ = kept_->considered;
+    stale_ = false;
+    return true;
+}
+
+void PointLayer::keep() {
+    if (!keepRanges_ || keepRanges_->first != x_ || keepRanges_->second != y_) return;
+    kept_ = Kept{x_, y_, size_, pixelRatio_, palette_, considered_, raster_};
+}
+
 void PointLayer::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
     const double pixelRatio = painter->device()->devicePixelRatioF();
-    if (stale_ || pixelRatio != pixelRatio_) rebuild(pixelRatio);
+    if ((stale_ || pixelRatio != pixelRatio_) && !takeKept(pixelRatio)) {
+        rebuild(pixelRatio);
+        keep();
+    }
     if (!raster_.isNull()) painter->drawImage(QPointF(), raster_);
     shown_ = true;
     if (painted_) painted_();

@@ -3,8 +3,10 @@
 #include <QGraphicsItem>
 #include <QImage>
 #include <QRgb>
+#include <cstddef>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "ui/plot/plot_scale.h"
@@ -24,9 +26,14 @@ public:
     /// `dotArea`: the area of each point's disc, in square pixels.
     PointLayer(double dotArea, QGraphicsItem* parent = nullptr);
 
-    /// Shows `points` (not owned: they must stay alive and unchanged until the next call) over
-    /// `x` by `y`; null shows nothing.
+    /// Shows `points` (not owned: they must stay alive and unchanged until the next call, and be
+    /// in order of time, see `sortByTime`) over `x` by `y`; null shows nothing.
     void setPoints(const PointColumns* points, AxisRange x, AxisRange y);
+    /// The points given are new ones, even where they lie at the same address.
+    void forgetImages();
+    /// Keeps the image drawn over `x` by `y` aside, whatever else is drawn after it, so that
+    /// coming back to those ranges (the whole of the time, after a zoom) draws nothing anew.
+    void keepImageOf(AxisRange x, AxisRange y);
     void setPalette(std::vector<QRgb> palette);
     /// Follows the chart's plot area, in the coordinates of the item's parent.
     void setPlotArea(const QRectF& area);
@@ -35,6 +42,9 @@ public:
 
     /// How many times the image was drawn anew.
     int rebuildCount() const { return rebuilds_; }
+    /// How many points the last drawing of the image went through: those in view and a dot's
+    /// reach around it.
+    std::size_t consideredCount() const { return considered_; }
     /// Whether the last paint showed the points as they are now.
     bool upToDate() const { return !stale_ && shown_; }
     /// Heap the cached image holds.
@@ -46,6 +56,9 @@ public:
 private:
     void invalidate();
     void rebuild(double pixelRatio);
+    /// Shows the image kept aside where it was drawn for what is to be shown now.
+    bool takeKept(double pixelRatio);
+    void keep();
 
     const PointColumns* points_ = nullptr;
     AxisRange x_;
@@ -57,9 +70,22 @@ private:
     std::optional<DotStamp> dot_;  ///< for `pixelRatio_`
     double pixelRatio_ = 0;
     QImage raster_;
+    /// The image kept aside, with what it was drawn for.
+    struct Kept {
+        AxisRange x;
+        AxisRange y;
+        QSizeF size;
+        double pixelRatio = 0;
+        std::vector<QRgb> palette;
+        std::size_t considered = 0;
+        QImage image;
+    };
+    std::optional<Kept> kept_;
+    std::optional<std::pair<AxisRange, AxisRange>> keepRanges_;
     bool stale_ = true;
     bool shown_ = false;
     int rebuilds_ = 0;
+    std::size_t considered_ = 0;
     std::function<void()> painted_;
 };
 

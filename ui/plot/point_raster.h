@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRgb>
 #include <QSize>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -43,13 +44,21 @@ struct RasterFrame {
     QSize size;
 };
 
-/// Draws every point as `dot` in its palette colour (`palette[colour]`, cycling when the palette
-/// is shorter) into `image`, later points over earlier ones, on a transparent background. Of the
-/// dots of one colour centred on one pixel only the last is drawn: the others would change no
-/// more than how deep its soft edge is. `image` is reallocated only when its size or format
-/// differ. Points whose disc misses the image are skipped; an empty palette draws nothing.
+/// The indices [first, last) of the points to draw; `last` beyond the points means to their end.
+struct PointRange {
+    std::size_t first = 0;
+    std::size_t last = SIZE_MAX;
+};
+
+/// Draws every point of `range` as `dot` in its palette colour (`palette[colour]`, cycling when the
+/// palette is shorter) into `image`, later points over earlier ones, on a transparent background.
+/// Of the dots of one colour centred on one pixel only the last is drawn: the others would change
+/// no more than how deep its soft edge is; where the points come in order of time, only the last
+/// of any colour is, which changes no more than the tint of its edge. `image` is reallocated only
+/// when its size or format differ. Points whose disc misses the image are skipped; an empty palette
+/// draws nothing.
 void rasterisePoints(const PointColumns& points, const RasterFrame& frame, const DotStamp& dot,
-                     std::span<const QRgb> palette, QImage& image);
+                     std::span<const QRgb> palette, QImage& image, PointRange range = {});
 QImage rasterisePoints(const PointColumns& points, const RasterFrame& frame, const DotStamp& dot,
                        std::span<const QRgb> palette);
 
