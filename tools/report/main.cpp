@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/memory_advice.h"
 #include "analysis/csv_export.h"
+#include "analysis/memory_advice.h"
 #include "analysis/quillstat.h"
 #include "records/utf8.h"
 #include "tools/report/json_writer.h"
