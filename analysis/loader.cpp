@@ -59,7 +59,8 @@ std::string Quillstat::deriveAll(const ByteSource& source) {
             reserveLarge(statList_,
                          static_cast<std::size_t>(perByte * 1.1 * static_cast<double>(size)) + 64);
         }
-        for (StatEntry& entry : batch.records) deriveStatLine(std::move(entry), derivation);
+        for (std::size_t i = 0; i < batch.records.size(); ++i)
+            deriveStatLine(batch.records.take(i), derivation);
     });
 }
 

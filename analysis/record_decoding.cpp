@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <mutex>
 #include <new>
@@ -23,12 +24,14 @@ struct ChunkDecoder {
     LineDecoder decoder;
     PaddedBuffer buffer;
     std::string repaired;
+    DecodedLine line;
 };
 
 /// Decodes `line` into `entry`. The decoder rejects ill-formed UTF-8 along with everything
 /// else, so only a line that fails is checked, and if ill-formed, repaired and tried again:
 /// valid files, the common case, pay nothing for the repair.
-bool decodeLine(ChunkDecoder& state, std::string_view line, StatEntry& entry) {
+bool decodeLine(ChunkDecoder& state, std::string_view line) {
+    DecodedLine& entry = state.line;
     if (state.decoder.decodePadded(line, entry)) return true;
     if (isValidUtf8(line)) return false;
     std::string& repaired = state.repaired;
@@ -36,13 +39,12 @@ bool decodeLine(ChunkDecoder& state, std::string_view line, StatEntry& entry) {
     appendRepairedUtf8(line, repaired);
     const std::size_t length = repaired.size();
     repaired.append(kLinePadding, '\0');
-    entry = StatEntry{};
     return state.decoder.decodePadded(std::string_view(repaired.data(), length), entry);
 }
 
 /// The outcome of one chunk, waiting for its turn to be consumed.
 struct ChunkResult {
-    std::vector<StatEntry> records;
+    DecodedRecords records;
     bool reachedEnd = false;
     int error = 0;
 };
@@ -54,7 +56,7 @@ void decodeChunk(const ByteSource& source, std::uint64_t begin, std::uint64_t en
     out.reachedEnd = chunk.reachedEnd;
     out.error = chunk.error;
     forEachLine(chunk.text, [&](std::string_view line) {
-        if (!decodeLine(state, line, out.records.emplace_back())) out.records.pop_back();
+        if (decodeLine(state, line)) out.records.append(state.line);
     });
 }
 
@@ -184,6 +186,36 @@ std::string ParallelDecoding::run(const std::function<void(RecordBatch)>& consum
 }
 
 }  // namespace
+
+void DecodedRecords::append(DecodedLine& line) {
+    records_.push_back({line.unixTime, line.totalBytes, std::move(line.type),
+                        std::move(line.record), fileNames_.size(), line.file.size(),
+                        processes_.size(), line.processList.size()});
+    fileNames_.append(line.file);
+    processes_.insert(processes_.end(), std::make_move_iterator(line.processList.begin()),
+                      std::make_move_iterator(line.processList.end()));
+}
+
+StatEntry DecodedRecords::take(std::size_t i) {
+    Record& r = records_[i];
+    StatEntry entry;
+    entry.unixTime = r.unixTime;
+    entry.totalBytes = r.totalBytes;
+    const auto first = processes_.begin() + static_cast<std::ptrdiff_t>(r.processBegin);
+    entry.processList.assign(
+        std::make_move_iterator(first),
+        std::make_move_iterator(first + static_cast<std::ptrdiff_t>(r.processCount)));
+    entry.type = std::move(r.type);
+    entry.record = std::move(r.record);
+    entry.file = Text(std::string_view(fileNames_).substr(r.fileBegin, r.fileSize));
+    return entry;
+}
+
+void DecodedRecords::clear() noexcept {
+    records_.clear();
+    processes_.clear();
+    fileNames_.clear();
+}
 
 std::string decodeRecords(const ByteSource& source, const std::function<void(RecordBatch)>& consume,
                           const DecodeOptions& options) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/byte_source.h"
+#include "records/line_decoder.h"
 #include "records/records.h"
 
 namespace quill {
@@ -19,10 +20,41 @@ struct DecodeOptions {
     unsigned threads = 0;
 };
 
+/// One chunk's records as its thread decoded them: flat, in buffers reused from chunk to chunk,
+/// so that a decoding thread allocates next to nothing. The thread that takes a record makes
+/// its list and file name, in its own heap: on a thread of its own, glibc grows a heap a page
+/// at a time, and a load's millions of small blocks cost a page fault and a system call each.
+class DecodedRecords {
+public:
+    std::size_t size() const noexcept { return records_.size(); }
+    bool empty() const noexcept { return records_.empty(); }
+    /// Record `i` as a value of its own; its processes move out of the batch.
+    StatEntry take(std::size_t i);
+    /// Adds a decoded line, moving its processes and texts in.
+    void append(DecodedLine& line);
+    /// Empties the batch, keeping its buffers.
+    void clear() noexcept;
+
+private:
+    struct Record {
+        std::int64_t unixTime;
+        std::int64_t totalBytes;
+        Text type;
+        Text record;
+        std::size_t fileBegin;
+        std::size_t fileSize;
+        std::size_t processBegin;
+        std::size_t processCount;
+    };
+    std::vector<Record> records_;
+    std::vector<StatEntry::StatProc> processes_;
+    std::string fileNames_;
+};
+
 /// One chunk's records, handed over in file order. `bytesRead` is where the chunk ends in the
 /// source: with the records so far, it tells how many lines the source holds in all.
 struct RecordBatch {
-    std::vector<StatEntry>& records;
+    DecodedRecords& records;
     std::uint64_t bytesRead;
 };
 

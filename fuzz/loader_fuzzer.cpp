@@ -91,12 +91,11 @@ std::string withIgnoredMembers(std::string_view text) {
 void checkChunks(std::string_view text, std::size_t chunkBytes, unsigned threads) {
     const quill::MemorySource source(text);
     std::vector<quill::StatEntry> found;
-    const std::string error = quill::decodeRecords(source,
-                                                   [&](quill::RecordBatch batch) {
-                                                       for (auto& entry : batch.records)
-                                                           found.push_back(std::move(entry));
-                                                   },
-                                                   {chunkBytes, threads});
+    const auto collect = [&](quill::RecordBatch batch) {
+        for (std::size_t i = 0; i < batch.records.size(); ++i)
+            found.push_back(batch.records.take(i));
+    };
+    const std::string error = quill::decodeRecords(source, collect, {chunkBytes, threads});
     check(error.empty(), "memory reads without an error");
     const std::vector<quill::StatEntry> expected = referenceEntries(text);
     check(found.size() == expected.size(), "chunks hold every line once");

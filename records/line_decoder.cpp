@@ -35,6 +35,10 @@ bool readOwnText(element value, Text& out) {
     return true;
 }
 
+bool readOwnText(element value, std::string_view& out) {
+    return value.get_string().get(out) == simdjson::SUCCESS;
+}
+
 bool readProcess(element value, TextPool& pool, StatEntry::StatProc& out) {
     simdjson::dom::object object;
     if (value.get_object().get(object) != simdjson::SUCCESS) return false;
@@ -72,9 +76,10 @@ enum Member : unsigned {
     kAllMembers = 63
 };
 
-/// Reads one member of the line object; returns the bit of the member it filled, 0 for an
-/// ignored member, or -1 when the value is wrong.
-int readMember(std::string_view key, element value, TextPool& pool, StatEntry& out) {
+/// Reads one member of the line object into a `StatEntry` or a `DecodedLine`; returns the bit
+/// of the member it filled, 0 for an ignored member, or -1 when the value is wrong.
+template <typename Out>
+int readMember(std::string_view key, element value, TextPool& pool, Out& out) {
     bool ok = true;
     unsigned bit = 0;
     if (key == "unixTime") {
@@ -93,7 +98,8 @@ int readMember(std::string_view key, element value, TextPool& pool, StatEntry& o
     return ok ? static_cast<int>(bit) : -1;
 }
 
-bool readLine(element document, TextPool& pool, StatEntry& out) {
+template <typename Out>
+bool readLine(element document, TextPool& pool, Out& out) {
     simdjson::dom::object object;
     if (document.get_object().get(object) != simdjson::SUCCESS) return false;
     unsigned seen = 0;
@@ -118,6 +124,15 @@ LineDecoder::LineDecoder() : impl_(std::make_unique<Impl>()) {}
 LineDecoder::~LineDecoder() = default;
 
 bool LineDecoder::decodePadded(std::string_view line, StatEntry& out) {
+    return decodeAny(line, out);
+}
+
+bool LineDecoder::decodePadded(std::string_view line, DecodedLine& out) {
+    return decodeAny(line, out);
+}
+
+template <typename Out>
+bool LineDecoder::decodeAny(std::string_view line, Out& out) {
     simdjson::dom::parser& parser = impl_->parser;
     element document;
     if (parser.parse(line.data(), line.size(), false).get(document) == simdjson::SUCCESS)

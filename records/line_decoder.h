@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "records/records.h"
 #include "records/text.h"
@@ -12,6 +14,18 @@ namespace quill {
 
 /// Bytes that must be readable after the end of a line handed to `LineDecoder::decode`.
 inline constexpr std::size_t kLinePadding = 64;
+
+/// A decoded line that owns no memory of its own: its file name is a view into the decoder,
+/// valid until the next line, and its process list is reused from line to line. A thread can
+/// decode millions of lines into one without allocating, and copy them out where it pleases.
+struct DecodedLine {
+    std::int64_t unixTime = 0;
+    std::int64_t totalBytes = 0;
+    std::vector<StatEntry::StatProc> processList;
+    Text type;
+    Text record;
+    std::string_view file;
+};
 
 /// Decodes statistics lines into `StatEntry` values, strictly: a line is one JSON object with
 /// the members "unixTime" and "totalBytes" (integers in the signed 64-bit range), "processList"
@@ -37,11 +51,15 @@ public:
     /// values do not matter). Ill-formed UTF-8 anywhere fails the line. Returns false on a
     /// decoding failure, leaving `out` unspecified.
     bool decodePadded(std::string_view line, StatEntry& out);
+    bool decodePadded(std::string_view line, DecodedLine& out);
 
     /// Decodes any line, with ill-formed UTF-8 first replaced by U+FFFD.
     std::optional<StatEntry> decode(std::string_view line);
 
 private:
+    template <typename Out>
+    bool decodeAny(std::string_view line, Out& out);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
