@@ -22,6 +22,8 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
     field_->setObjectName(QStringLiteral("listFilter"));
     field_->setPlaceholderText(QStringLiteral("Filter by time, interval, size, rate or file"));
     field_->setClearButtonEnabled(true);
+    // A file dropped here is meant for the window, which opens it, not for the field as text.
+    field_->setAcceptDrops(false);
     auto* label = new QLabel(QStringLiteral("Filter:"));
     label->setBuddy(field_);
     auto* layout = new QHBoxLayout(this);
