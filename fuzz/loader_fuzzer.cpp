@@ -136,11 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     loadAndCheck(text);
     if (size > 0) {
-        // Chunks small enough to cut most lines; threads for a few inputs only, as starting
-        // them costs more than the rest of the checks.
+        // Chunks small enough to cut most lines. Threads for a few inputs only, and over a few
+        // chunks: starting them, and handing each chunk over, costs more than the checks.
         const std::size_t chunkBytes = 1 + data[0] % 61;
         checkChunks(text, chunkBytes, 1);
-        if (data[size - 1] % 16 == 0) checkChunks(text, chunkBytes, 3);
+        if (data[size - 1] % 16 == 0) checkChunks(text, std::max(chunkBytes, size / 8 + 1), 3);
     }
     return 0;
 }
