@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "records/line_decoder.h"
+#include "tests/support.h"
 
 namespace quill {
 namespace {
+
+using test::FailingSource;
 
 /// The lines of `bytes` read chunk by chunk, as a load's threads would, each chunk alone.
 std::vector<std::string> readInChunks(const std::string& bytes, std::size_t chunk) {
@@ -57,25 +60,6 @@ TEST(ChunkReader, EveryLineOnceWhateverTheChunkSize) {
             EXPECT_EQ(readInChunks(c.bytes, chunk), c.lines)
                 << "chunk " << chunk << ", bytes " << c.bytes.substr(0, 40);
 }
-
-/// Reads like memory up to a point, then fails.
-class FailingSource final : public ByteSource {
-public:
-    FailingSource(std::string bytes, std::uint64_t failAt)
-        : bytes_(std::move(bytes)), memory_(bytes_), failAt_(failAt) {}
-    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override {
-        if (offset + size > failAt_) return -EIO;
-        return memory_.readAt(offset, into, size);
-    }
-    std::uint64_t sizeHint() const override { return bytes_.size(); }
-    const std::string& error() const override { return none_; }
-
-private:
-    std::string bytes_;
-    MemorySource memory_;
-    std::uint64_t failAt_;
-    std::string none_;
-};
 
 TEST(ChunkReader, AFailedReadGivesItsErrorAndNoText) {
     const FailingSource source(std::string(100, 'x') + "\n", 10);

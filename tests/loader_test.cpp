@@ -12,6 +12,8 @@
 namespace quill {
 namespace {
 
+using test::FailingSource;
+
 using test::loadBytes;
 using test::statLine;
 
@@ -135,22 +137,6 @@ TEST_F(Load, AnotherLoadReplacesTheListAndKeepsTheEarliestTime) {
     loadBytes(model, kTwoLines);
     EXPECT_NE(model.statList()[0].id, firstId);
 }
-
-/// Reads like memory up to a point, then fails.
-class FailingSource final : public ByteSource {
-public:
-    FailingSource(std::string_view bytes, std::uint64_t failAt) : memory_(bytes), failAt_(failAt) {}
-    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override {
-        if (offset + size > failAt_) return -EIO;
-        return memory_.readAt(offset, into, size);
-    }
-    std::uint64_t sizeHint() const override { return memory_.sizeHint(); }
-    const std::string& error() const override { return memory_.error(); }
-
-private:
-    MemorySource memory_;
-    std::uint64_t failAt_;
-};
 
 TEST_F(Load, AReadFailingPartWayEndsAsOneThatFailedAtOnce) {
     loadBytes(model, statLine(5000, 0, "Special/1", kThree));

@@ -12,6 +12,8 @@
 namespace quill {
 namespace {
 
+using test::FailingSource;
+
 using test::statLine;
 
 /// `count` lines, some bad, some with ill-formed UTF-8, some empty, with CR LF ends.
@@ -76,22 +78,6 @@ TEST(RecordDecoding, AnyChunkSizeAndThreadCountFindsTheRecordsInFileOrder) {
             EXPECT_EQ(decodeAll(fewSource, {chunk, threads}), fewWhole)
                 << "chunk " << chunk << ", threads " << threads;
 }
-
-/// Reads like memory up to a point, then fails.
-class FailingSource final : public ByteSource {
-public:
-    FailingSource(std::string_view bytes, std::uint64_t failAt) : memory_(bytes), failAt_(failAt) {}
-    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override {
-        if (offset + size > failAt_) return -EIO;
-        return memory_.readAt(offset, into, size);
-    }
-    std::uint64_t sizeHint() const override { return memory_.sizeHint(); }
-    const std::string& error() const override { return memory_.error(); }
-
-private:
-    MemorySource memory_;
-    std::uint64_t failAt_;
-};
 
 TEST(RecordDecoding, AReadFailingPartWayStopsAtTheChunkBeforeIt) {
     const std::string bytes = manyLines();

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/byte_source.h"
 #include "analysis/observation.h"
 #include "analysis/quillstat.h"
 #include "records/records.h"
@@ -65,6 +68,27 @@ std::string statLine(long long unixTime, long long totalBytes, const std::string
 
 StatEntry entry(long long unixTime, long long totalBytes, const std::string& file,
                 const std::vector<Proc>& processes = {});
+
+/// Reads like memory up to byte `failAt`, then fails with EIO: a disk going bad part-way.
+class FailingSource final : public ByteSource {
+public:
+    FailingSource(std::string bytes, std::uint64_t failAt)
+        : bytes_(std::move(bytes)), memory_(bytes_), failAt_(failAt) {}
+    FailingSource(const FailingSource&) = delete;
+    FailingSource& operator=(const FailingSource&) = delete;
+
+    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override {
+        if (offset + size > failAt_) return -EIO;
+        return memory_.readAt(offset, into, size);
+    }
+    std::uint64_t sizeHint() const override { return bytes_.size(); }
+    const std::string& error() const override { return memory_.error(); }
+
+private:
+    std::string bytes_;
+    MemorySource memory_;  ///< views bytes_
+    std::uint64_t failAt_;
+};
 
 /// Loads `bytes` as a file named `name` into `model`.
 LoadOutcome loadBytes(Quillstat& model, const std::string& bytes,
