@@ -247,44 +247,45 @@ bool writeCsvReport(Quillstat& model, const std::vector<std::string>& files) {
     return allRead;
 }
 
-int runCsv(Quillstat& model, const Options& options) {
-    bool allRead = false;
+/// Runs `report`, which returns whether every file was read. Out of memory or another failure
+/// on the way ends the run with a message: a half-written report must not pass for a whole one.
+template <typename Report>
+std::optional<bool> guarded(Report report) {
     try {
-        allRead = writeCsvReport(model, options.files);
+        return report();
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "%s: out of memory\n", kProgram);
-        return kExitFailure;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.what());
-        return kExitFailure;
     }
+    return std::nullopt;
+}
+
+int runCsv(Quillstat& model, const Options& options) {
+    const std::optional<bool> allRead =
+        guarded([&] { return writeCsvReport(model, options.files); });
+    if (!allRead) return kExitFailure;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, std::strerror(errno));
         return kExitFailure;
     }
-    return allRead ? kExitOk : kExitFailure;
+    return *allRead ? kExitOk : kExitFailure;
 }
 
 int run(Quillstat& model, const Options& options) {
     if (options.csv) return runCsv(model, options);
-    bool allRead = false;
     JsonLineWriter out(stdout);
-    try {
-        allRead = loadFiles(model, options.files);
+    const std::optional<bool> allRead = guarded([&] {
+        const bool read = loadFiles(model, options.files);
         writeReport(out, model, options);
-    } catch (const std::bad_alloc&) {
-        // A half-written report must not pass for a whole one.
-        std::fprintf(stderr, "%s: out of memory\n", kProgram);
-        return kExitFailure;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, error.what());
-        return kExitFailure;
-    }
+        return read;
+    });
+    if (!allRead) return kExitFailure;
     if (!out.finish()) {
         std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, out.error().c_str());
         return kExitFailure;
     }
-    return allRead ? kExitOk : kExitFailure;
+    return *allRead ? kExitOk : kExitFailure;
 }
 
 }  // namespace
