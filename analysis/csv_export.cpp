@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "analysis/derivation.h"
+
 namespace quill {
 
 namespace {
@@ -30,21 +32,25 @@ void appendCsvField(std::string& out, std::string_view text) {
     out.push_back('"');
 }
 
-void appendCsvRecord(std::string& out, const StatLine& line) {
-    for (const std::string_view text :
-         {line.prevDate.view(), line.entryDate.view(), std::string_view(line.duration),
-          std::string_view(line.size), std::string_view(line.rate), line.entry.file.view()}) {
+void appendCsvRecord(std::string& out, const StatTable& table, std::size_t i, LineTexts& texts) {
+    const IntervalFigures figures = texts.figures(table, i);
+    for (const std::string& text :
+         {texts.prevDate(table, i), texts.entryDate(table, i), figures.duration,
+          texts.size(table, i), figures.rate}) {
         appendCsvField(out, text);
         out.push_back(',');
     }
-    appendInteger(out, line.entry.unixTime);
+    appendCsvField(out, table.file(i));
     out.push_back(',');
-    appendInteger(out, line.entry.totalBytes);
+    appendInteger(out, table.unixTime(i));
+    out.push_back(',');
+    appendInteger(out, table.totalBytes(i));
     out.append("\r\n");
 }
 
-bool writeCsv(const std::vector<StatLine>& lines, const RowIndices* rows, const CsvSink& sink,
+bool writeCsv(const StatTable& lines, const RowIndices* rows, const CsvSink& sink,
               CsvHeader header) {
+    LineTexts texts;
     std::string buffer;
     buffer.reserve(kChunkBytes + 4096);
     if (header == CsvHeader::Write) {
@@ -56,7 +62,7 @@ bool writeCsv(const std::vector<StatLine>& lines, const RowIndices* rows, const 
         const std::size_t index = rows ? (*rows)[i] : i;
         // Indices come from a filter over this list; one past its end has nothing to write.
         if (index >= lines.size()) continue;
-        appendCsvRecord(buffer, lines[index]);
+        appendCsvRecord(buffer, lines, index, texts);
         if (buffer.size() >= kChunkBytes) {
             if (!sink(buffer)) return false;
             buffer.clear();
@@ -65,7 +71,7 @@ bool writeCsv(const std::vector<StatLine>& lines, const RowIndices* rows, const 
     return sink(buffer);
 }
 
-std::string csvText(const std::vector<StatLine>& lines, const RowIndices* rows) {
+std::string csvText(const StatTable& lines, const RowIndices* rows) {
     std::string text;
     writeCsv(lines, rows, [&](std::string_view chunk) {
         text.append(chunk);

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "analysis/list_filter.h"
-#include "records/records.h"
+#include "analysis/derivation.h"
+#include "analysis/stat_table.h"
 
 namespace quill {
 
@@ -21,7 +22,7 @@ void appendCsvField(std::string& out, std::string_view text);
 /// Appends the record of one list row, CR LF included: the row's texts as the list shows
 /// them (the interval without its unit, which the header names), then the record's time and
 /// total size as numbers.
-void appendCsvRecord(std::string& out, const StatLine& line);
+void appendCsvRecord(std::string& out, const StatTable& table, std::size_t i, LineTexts& texts);
 
 /// Receives the export piece by piece; returns false to stop it (a write that failed).
 using CsvSink = std::function<bool(std::string_view chunk)>;
@@ -32,10 +33,10 @@ enum class CsvHeader { Write, Omit };
 /// an earlier one), then one record per line of `lines`, or per
 /// index of `rows` when given. UTF-8 without a byte-order mark, CR LF after every record.
 /// The text is handed over in pieces of about a megabyte. Returns false when `sink` did.
-bool writeCsv(const std::vector<StatLine>& lines, const RowIndices* rows, const CsvSink& sink,
+bool writeCsv(const StatTable& lines, const RowIndices* rows, const CsvSink& sink,
               CsvHeader header = CsvHeader::Write);
 
 /// The whole export as one string.
-std::string csvText(const std::vector<StatLine>& lines, const RowIndices* rows = nullptr);
+std::string csvText(const StatTable& lines, const RowIndices* rows = nullptr);
 
 }  // namespace quill

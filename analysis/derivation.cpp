@@ -4,7 +4,6 @@
 #include <charconv>
 #include <limits>
 
-#include "analysis/quillstat.h"
 
 namespace quill {
 
@@ -38,12 +37,6 @@ std::string decimal(std::int64_t value, std::string_view suffix = {}) {
 
 }  // namespace
 
-Category categoryOf(std::string_view file) noexcept {
-    if (file.find("Persist") != std::string_view::npos) return Category::Persist;
-    if (file.find("Special") != std::string_view::npos) return Category::Special;
-    return Category::Other;
-}
-
 std::string sizeText(std::int64_t totalBytes) {
     return decimal(totalBytes / 1024, " KB");
 }
@@ -70,34 +63,47 @@ IntervalFigures intervalFigures(std::int64_t unixTime, std::int64_t lastTime,
     return figures;
 }
 
-void Quillstat::deriveStatLine(StatEntry entry, Derivation& derivation) {
-    char dateBuffer[DateFormatter::kMaxLength];
-    const std::size_t dateLength = derivation.formatter.format(entry.unixTime, dateBuffer);
-    Text entryDate(std::string_view(dateBuffer, dateLength));
-    if (entry.unixTime < startTime_) setStartTime(entry.unixTime);
+IntervalNumbers intervalNumbers(std::int64_t unixTime, std::int64_t lastTime,
+                                std::int64_t totalBytes, bool persist) noexcept {
+    IntervalNumbers numbers;
+    // Beyond 64 bits the quotient of a KB count by the interval is 0: |kb| < 2^54.
+    if (__builtin_sub_overflow(unixTime, lastTime, &numbers.interval)) {
+        numbers.interval = 0;
+        return numbers;
+    }
+    if (persist && numbers.interval != 0) numbers.rateInt = totalBytes / 1024 / numbers.interval;
+    return numbers;
+}
 
-    const Category category = categoryOf(entry.file);
-    CategoryTracker& tracker = derivation.tracker(category);
-    // Filled in place: a line is large, and a load appends millions of them.
-    appendWith(Field::StatList, statList_, [&](StatLine& line) {
-        line.id = ids_.next();
-        line.chartDate = static_cast<double>(entry.unixTime);
-        line.size = sizeText(entry.totalBytes);
-        // A previous time of 0 or less counts as no predecessor: such times mark records whose
-        // clock was not set, and an interval from them would mean nothing.
-        if (tracker.lastTime >= 1) {
-            IntervalFigures figures = intervalFigures(
-                entry.unixTime, tracker.lastTime, entry.totalBytes, category == Category::Persist);
-            line.duration = std::move(figures.duration);
-            line.rate = std::move(figures.rate);
-            line.rateInt = figures.rateInt;
-        }
-        line.prevDate = std::move(tracker.lastDate);
-        line.entryDate = entryDate;
-        tracker.lastTime = entry.unixTime;
-        tracker.lastDate = std::move(entryDate);
-        line.entry = std::move(entry);
-    });
+std::string LineTexts::entryDate(const StatTable& table, std::size_t i) {
+    char buffer[DateFormatter::kMaxLength];
+    return std::string(buffer, formatter_.format(table.unixTime(i), buffer));
+}
+
+std::string LineTexts::prevDate(const StatTable& table, std::size_t i) {
+    const std::uint32_t previous = table.previous(i);
+    return previous == StatTable::kNone ? std::string() : entryDate(table, previous);
+}
+
+IntervalFigures LineTexts::figures(const StatTable& table, std::size_t i) const {
+    if (!table.hasInterval(i)) return {};
+    return intervalFigures(table.unixTime(i), table.unixTime(table.previous(i)),
+                           table.totalBytes(i), table.category(i) == Category::Persist);
+}
+
+StatLine LineTexts::line(const StatTable& table, std::size_t i) {
+    StatLine line;
+    line.id = table.lineId(i);
+    line.entry = table.entry(i);
+    line.prevDate = Text(prevDate(table, i));
+    line.entryDate = Text(entryDate(table, i));
+    line.chartDate = static_cast<double>(table.unixTime(i));
+    line.size = size(table, i);
+    IntervalFigures interval = figures(table, i);
+    line.duration = std::move(interval.duration);
+    line.rate = std::move(interval.rate);
+    line.rateInt = table.rateInt(i);
+    return line;
 }
 
 }  // namespace quill

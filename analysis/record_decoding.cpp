@@ -23,28 +23,20 @@ namespace {
 struct ChunkDecoder {
     LineDecoder decoder;
     PaddedBuffer buffer;
-    std::string repaired;
     DecodedLine line;
 };
 
-/// Decodes `line` into `entry`. The decoder rejects ill-formed UTF-8 along with everything
-/// else, so only a line that fails is checked, and if ill-formed, repaired and tried again:
-/// valid files, the common case, pay nothing for the repair.
+/// Decodes `line` into `state.line`. The decoder rejects ill-formed UTF-8 along with
+/// everything else, so only a line that fails is checked, and if ill-formed, decoded again
+/// repaired: valid files, the common case, pay nothing for the repair.
 bool decodeLine(ChunkDecoder& state, std::string_view line) {
-    DecodedLine& entry = state.line;
-    if (state.decoder.decodePadded(line, entry)) return true;
-    if (isValidUtf8(line)) return false;
-    std::string& repaired = state.repaired;
-    repaired.clear();
-    appendRepairedUtf8(line, repaired);
-    const std::size_t length = repaired.size();
-    repaired.append(kLinePadding, '\0');
-    return state.decoder.decodePadded(std::string_view(repaired.data(), length), entry);
+    if (state.decoder.decodePadded(line, state.line)) return true;
+    return !isValidUtf8(line) && state.decoder.decode(line, state.line);
 }
 
 /// The outcome of one chunk, waiting for its turn to be consumed.
 struct ChunkResult {
-    DecodedRecords records;
+    ChunkColumns records;
     bool reachedEnd = false;
     int error = 0;
 };
@@ -64,15 +56,32 @@ std::string readError(int error) {
     return std::strerror(error);
 }
 
-std::string decodeHere(const ByteSource& source, const std::function<void(RecordBatch)>& consume,
-                       std::size_t chunkBytes) {
+using Consumer = std::function<void(ChunkBatch)>;
+
+/// Hands one decoded chunk over; false when the decoding ends with it.
+bool take(const ChunkResult& result, std::uint64_t end, const Consumer& consume,
+          LoadControl* control, DecodeResult& outcome) {
+    if (control && control->cancelled()) {
+        outcome.cancelled = true;
+        return false;
+    }
+    if (result.error != 0) {
+        outcome.error = readError(result.error);
+        return false;
+    }
+    consume({result.records, end});
+    if (control) control->setBytesDone(end);
+    return !result.reachedEnd;
+}
+
+DecodeResult decodeHere(const ByteSource& source, const Consumer& consume,
+                        std::size_t chunkBytes, LoadControl* control) {
     ChunkDecoder state;
     ChunkResult result;
+    DecodeResult outcome;
     for (std::uint64_t begin = 0;; begin += chunkBytes) {
         decodeChunk(source, begin, begin + chunkBytes, state, result);
-        if (result.error != 0) return readError(result.error);
-        consume({result.records, begin + chunkBytes});
-        if (result.reachedEnd) return {};
+        if (!take(result, begin + chunkBytes, consume, control, outcome)) return outcome;
     }
 }
 
@@ -80,8 +89,12 @@ std::string decodeHere(const ByteSource& source, const std::function<void(Record
 /// chunks are in hand at a time, which bounds the memory a load takes beyond its records.
 class ParallelDecoding {
 public:
-    ParallelDecoding(const ByteSource& source, std::size_t chunkBytes, unsigned threads)
-        : source_(source), chunkBytes_(chunkBytes), results_(2 * std::size_t{threads} + 2) {
+    ParallelDecoding(const ByteSource& source, std::size_t chunkBytes, unsigned threads,
+                     LoadControl* control)
+        : source_(source),
+          chunkBytes_(chunkBytes),
+          control_(control),
+          results_(2 * std::size_t{threads} + 2) {
         workers_.reserve(threads);
         for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
     }
@@ -96,7 +109,7 @@ public:
     ParallelDecoding(const ParallelDecoding&) = delete;
     ParallelDecoding& operator=(const ParallelDecoding&) = delete;
 
-    std::string run(const std::function<void(RecordBatch)>& consume);
+    DecodeResult run(const Consumer& consume);
 
 private:
     struct Slot {
@@ -104,12 +117,17 @@ private:
         bool ready = false;
     };
     Slot& slot(std::uint64_t chunk) { return results_[chunk % results_.size()]; }
+    /// Whether `chunk` will never be decoded, the load being cancelled before it was claimed.
+    bool cancelledAhead(std::uint64_t chunk) const {
+        return control_ && control_->cancelled() && nextChunk_ <= chunk;
+    }
     void work();
     bool claim(std::uint64_t& chunk);
     void finish(std::uint64_t chunk);
 
     const ByteSource& source_;
     const std::size_t chunkBytes_;
+    LoadControl* const control_;
     std::vector<Slot> results_;
     std::vector<std::thread> workers_;
 
@@ -128,6 +146,11 @@ bool ParallelDecoding::claim(std::uint64_t& chunk) {
         return stopping_ || nextChunk_ > lastChunk_ || nextChunk_ < consumed_ + results_.size();
     });
     if (stopping_ || nextChunk_ > lastChunk_) return false;
+    if (control_ && control_->cancelled()) {
+        // A cancelled load decodes nothing more; the consumer may be waiting for this chunk.
+        chunkReady_.notify_all();
+        return false;
+    }
     chunk = nextChunk_++;
     return true;
 }
@@ -164,17 +187,17 @@ void ParallelDecoding::work() {
     }
 }
 
-std::string ParallelDecoding::run(const std::function<void(RecordBatch)>& consume) {
+DecodeResult ParallelDecoding::run(const Consumer& consume) {
+    DecodeResult outcome;
     for (std::uint64_t chunk = 0;; ++chunk) {
         Slot& next = slot(chunk);
         {
             std::unique_lock lock(mutex_);
-            chunkReady_.wait(lock, [&] { return next.ready; });
+            chunkReady_.wait(lock, [&] { return next.ready || cancelledAhead(chunk); });
+            if (!next.ready) return {{}, true};
         }
         ChunkResult& result = next.result;
-        if (result.error != 0) return readError(result.error);
-        consume({result.records, (chunk + 1) * chunkBytes_});
-        if (result.reachedEnd) return {};
+        if (!take(result, (chunk + 1) * chunkBytes_, consume, control_, outcome)) return outcome;
         result.records.clear();
         {
             const std::lock_guard lock(mutex_);
@@ -187,44 +210,15 @@ std::string ParallelDecoding::run(const std::function<void(RecordBatch)>& consum
 
 }  // namespace
 
-void DecodedRecords::append(DecodedLine& line) {
-    records_.push_back({line.unixTime, line.totalBytes, std::move(line.type),
-                        std::move(line.record), fileNames_.size(), line.file.size(),
-                        processes_.size(), line.processList.size()});
-    fileNames_.append(line.file);
-    processes_.insert(processes_.end(), std::make_move_iterator(line.processList.begin()),
-                      std::make_move_iterator(line.processList.end()));
-}
-
-StatEntry DecodedRecords::take(std::size_t i) {
-    Record& r = records_[i];
-    StatEntry entry;
-    entry.unixTime = r.unixTime;
-    entry.totalBytes = r.totalBytes;
-    const auto first = processes_.begin() + static_cast<std::ptrdiff_t>(r.processBegin);
-    entry.processList.assign(
-        std::make_move_iterator(first),
-        std::make_move_iterator(first + static_cast<std::ptrdiff_t>(r.processCount)));
-    entry.type = std::move(r.type);
-    entry.record = std::move(r.record);
-    entry.file = Text(std::string_view(fileNames_).substr(r.fileBegin, r.fileSize));
-    return entry;
-}
-
-void DecodedRecords::clear() noexcept {
-    records_.clear();
-    processes_.clear();
-    fileNames_.clear();
-}
-
-std::string decodeRecords(const ByteSource& source, const std::function<void(RecordBatch)>& consume,
-                          const DecodeOptions& options) {
+DecodeResult decodeRecords(const ByteSource& source, const Consumer& consume,
+                           const DecodeOptions& options, LoadControl* control) {
     const std::size_t chunkBytes = std::max<std::size_t>(options.chunkBytes, 1);
     const std::uint64_t chunks = source.sizeHint() / chunkBytes + 1;
     unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
     threads = static_cast<unsigned>(std::min<std::uint64_t>(std::max(threads, 1u), chunks));
-    if (chunks <= 1 || options.threads == 1) return decodeHere(source, consume, chunkBytes);
-    ParallelDecoding decoding(source, chunkBytes, threads);
+    if (chunks <= 1 || options.threads == 1)
+        return decodeHere(source, consume, chunkBytes, control);
+    ParallelDecoding decoding(source, chunkBytes, threads, control);
     return decoding.run(consume);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -7,8 +8,7 @@
 #include <vector>
 
 #include "analysis/byte_source.h"
-#include "records/line_decoder.h"
-#include "records/records.h"
+#include "analysis/table_builder.h"
 
 namespace quill {
 
@@ -20,53 +20,45 @@ struct DecodeOptions {
     unsigned threads = 0;
 };
 
-/// One chunk's records as its thread decoded them: flat, in buffers reused from chunk to chunk,
-/// so that a decoding thread allocates next to nothing. The thread that takes a record makes
-/// its list and file name, in its own heap: on a thread of its own, glibc grows a heap a page
-/// at a time, and a load's millions of small blocks cost a page fault and a system call each.
-class DecodedRecords {
+/// Lets another thread follow a load and stop it. A load reads it between chunks.
+class LoadControl {
 public:
-    std::size_t size() const noexcept { return records_.size(); }
-    bool empty() const noexcept { return records_.empty(); }
-    /// Record `i` as a value of its own; its processes move out of the batch.
-    StatEntry take(std::size_t i);
-    /// Adds a decoded line, moving its processes and texts in.
-    void append(DecodedLine& line);
-    /// Empties the batch, keeping its buffers.
-    void clear() noexcept;
+    void cancel() noexcept { cancelled_.store(true, std::memory_order_relaxed); }
+    bool cancelled() const noexcept { return cancelled_.load(std::memory_order_relaxed); }
+    /// Bytes of the source decoded and taken so far.
+    std::uint64_t bytesDone() const noexcept { return done_.load(std::memory_order_relaxed); }
+    void setBytesDone(std::uint64_t bytes) noexcept {
+        done_.store(bytes, std::memory_order_relaxed);
+    }
 
 private:
-    struct Record {
-        std::int64_t unixTime;
-        std::int64_t totalBytes;
-        Text type;
-        Text record;
-        std::size_t fileBegin;
-        std::size_t fileSize;
-        std::size_t processBegin;
-        std::size_t processCount;
-    };
-    std::vector<Record> records_;
-    std::vector<StatEntry::StatProc> processes_;
-    std::string fileNames_;
+    std::atomic<bool> cancelled_{false};
+    std::atomic<std::uint64_t> done_{0};
 };
 
-/// One chunk's records, handed over in file order. `bytesRead` is where the chunk ends in the
-/// source: with the records so far, it tells how many lines the source holds in all.
-struct RecordBatch {
-    DecodedRecords& records;
+/// One chunk's lines, handed over in file order. `bytesRead` is where the chunk ends in the
+/// source: with the lines so far, it tells how many lines the source holds in all.
+struct ChunkBatch {
+    const ChunkColumns& lines;
     std::uint64_t bytesRead;
 };
 
-/// Decodes every line of `source` into records and hands them to `consume` on the calling
-/// thread, in file order, one chunk at a time, while other threads decode the chunks ahead.
+/// What became of a decoding.
+struct DecodeResult {
+    std::string error;  ///< why reading failed part-way; empty when it did not
+    bool cancelled = false;
+};
+
+/// Decodes every line of `source` and hands the lines to `consume` on the calling thread, in
+/// file order, one chunk at a time, while other threads decode the chunks ahead.
 /// Lines are cut at line feeds; empty ones are left out, a leading byte-order mark is skipped,
 /// carriage returns stay, ill-formed UTF-8 is repaired to U+FFFD, and lines that do not decode
-/// are skipped. `consume` may take the records it is given.
+/// are skipped.
 ///
-/// Returns an empty string, or why reading failed part-way; `consume` has then seen the
-/// records before the failure only.
-std::string decodeRecords(const ByteSource& source, const std::function<void(RecordBatch)>& consume,
-                          const DecodeOptions& options = {});
+/// When reading fails part-way, or `control` is cancelled, `consume` has seen the chunks before
+/// that only. `control`, when given, is told of the bytes taken after each chunk.
+DecodeResult decodeRecords(const ByteSource& source,
+                           const std::function<void(ChunkBatch)>& consume,
+                           const DecodeOptions& options = {}, LoadControl* control = nullptr);
 
 }  // namespace quill

@@ -27,6 +27,11 @@ bool readText(element value, TextPool& pool, Text& out) {
     return true;
 }
 
+/// A view into the parser's strings: whoever keeps the line copies it out.
+bool readText(element value, TextPool&, std::string_view& out) {
+    return value.get_string().get(out) == simdjson::SUCCESS;
+}
+
 /// A record's file name is its own as a rule: interning it would only fill the pool.
 bool readOwnText(element value, Text& out) {
     std::string_view s;
@@ -39,7 +44,8 @@ bool readOwnText(element value, std::string_view& out) {
     return value.get_string().get(out) == simdjson::SUCCESS;
 }
 
-bool readProcess(element value, TextPool& pool, StatEntry::StatProc& out) {
+template <typename Process>
+bool readProcess(element value, TextPool& pool, Process& out) {
     simdjson::dom::object object;
     if (value.get_object().get(object) != simdjson::SUCCESS) return false;
     unsigned seen = 0;
@@ -55,7 +61,8 @@ bool readProcess(element value, TextPool& pool, StatEntry::StatProc& out) {
     return seen == 3;
 }
 
-bool readProcessList(element value, TextPool& pool, std::vector<StatEntry::StatProc>& out) {
+template <typename Process>
+bool readProcessList(element value, TextPool& pool, std::vector<Process>& out) {
     simdjson::dom::array array;
     if (value.get_array().get(array) != simdjson::SUCCESS) return false;
     out.clear();
@@ -149,7 +156,8 @@ bool LineDecoder::decodeAny(std::string_view line, Out& out) {
     return readLine(document, impl_->pool, out);
 }
 
-std::optional<StatEntry> LineDecoder::decode(std::string_view line) {
+template <typename Out>
+bool LineDecoder::decodeRepaired(std::string_view line, Out& out) {
     auto& scratch = impl_->scratch;
     scratch.clear();
     if (isValidUtf8(line))
@@ -158,9 +166,17 @@ std::optional<StatEntry> LineDecoder::decode(std::string_view line) {
         appendRepairedUtf8(line, scratch);
     const std::size_t length = scratch.size();
     scratch.append(kLinePadding, '\0');
+    return decodePadded(std::string_view(scratch.data(), length), out);
+}
+
+std::optional<StatEntry> LineDecoder::decode(std::string_view line) {
     StatEntry entry;
-    if (!decodePadded(std::string_view(scratch.data(), length), entry)) return std::nullopt;
+    if (!decodeRepaired(line, entry)) return std::nullopt;
     return entry;
+}
+
+bool LineDecoder::decode(std::string_view line, DecodedLine& out) {
+    return decodeRepaired(line, out);
 }
 
 }  // namespace quill

@@ -15,15 +15,19 @@ namespace quill {
 /// Bytes that must be readable after the end of a line handed to `LineDecoder::decode`.
 inline constexpr std::size_t kLinePadding = 64;
 
-/// A decoded line that owns no memory of its own: its file name is a view into the decoder,
-/// valid until the next line, and its process list is reused from line to line. A thread can
-/// decode millions of lines into one without allocating, and copy them out where it pleases.
+/// A decoded line that owns no memory of its own: its texts are views into the decoder, valid
+/// until the next line, and its process list is reused from line to line. A thread can decode
+/// millions of lines into one without allocating, and copy them out where it pleases.
 struct DecodedLine {
+    struct Process {
+        std::string_view process;
+        std::int64_t sizeBytes = 0;
+    };
     std::int64_t unixTime = 0;
     std::int64_t totalBytes = 0;
-    std::vector<StatEntry::StatProc> processList;
-    Text type;
-    Text record;
+    std::vector<Process> processList;
+    std::string_view type;
+    std::string_view record;
     std::string_view file;
 };
 
@@ -55,10 +59,14 @@ public:
 
     /// Decodes any line, with ill-formed UTF-8 first replaced by U+FFFD.
     std::optional<StatEntry> decode(std::string_view line);
+    /// The same for a line that needs no padding; `out`'s views live until the next call.
+    bool decode(std::string_view line, DecodedLine& out);
 
 private:
     template <typename Out>
     bool decodeAny(std::string_view line, Out& out);
+    template <typename Out>
+    bool decodeRepaired(std::string_view line, Out& out);
 
     struct Impl;
     std::unique_ptr<Impl> impl_;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "records/string_hash.h"
+
 namespace quill {
 
 /// An immutable UTF-8 string whose copies share one buffer.
@@ -69,7 +71,6 @@ private:
 /// The hash is seeded per pool so that no file can be crafted to make every name collide.
 class TextPool {
 public:
-    TextPool();
     Text intern(std::string_view s);
     std::size_t size() const noexcept { return count_; }
     void clear() noexcept;
@@ -84,7 +85,7 @@ private:
 
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
-    std::uint64_t seed_ = 1;
+    SeededHash hash_;
 };
 
 }  // namespace quill

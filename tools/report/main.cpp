@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "analysis/csv_export.h"
-#include "analysis/memory_advice.h"
+#include "analysis/derivation.h"
 #include "analysis/quillstat.h"
 #include "records/utf8.h"
 #include "tools/report/json_writer.h"
@@ -153,25 +153,27 @@ void writeModel(JsonLineWriter& out, const Quillstat& model) {
         .endObject();
 }
 
-void writeLines(JsonLineWriter& out, const std::vector<StatLine>& lines) {
-    for (const StatLine& line : lines) {
+void writeLines(JsonLineWriter& out, const StatTable& lines) {
+    LineTexts texts;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const IntervalFigures figures = texts.figures(lines, i);
         out.beginObject()
             .text("kind", "line")
-            .text("prevDate", line.prevDate)
-            .text("entryDate", line.entryDate)
-            .number("chartDate", line.chartDate)
-            .text("size", line.size)
-            .text("duration", line.duration)
-            .text("rate", line.rate)
-            .integer("rateInt", line.rateInt)
-            .text("file", line.entry.file)
+            .text("prevDate", texts.prevDate(lines, i))
+            .text("entryDate", texts.entryDate(lines, i))
+            .number("chartDate", static_cast<double>(lines.unixTime(i)))
+            .text("size", texts.size(lines, i))
+            .text("duration", figures.duration)
+            .text("rate", figures.rate)
+            .integer("rateInt", lines.rateInt(i))
+            .text("file", lines.file(i))
             .endObject();
     }
 }
 
-void writePoints(JsonLineWriter& out, std::string_view kind,
-                 const std::vector<PointStats>& points) {
-    for (const PointStats& point : points) {
+void writePoints(JsonLineWriter& out, std::string_view kind, const PointSeries& points) {
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const PointStats point = points.point(k);
         out.beginObject()
             .text("kind", kind)
             .integer("time", point.time)
@@ -182,8 +184,9 @@ void writePoints(JsonLineWriter& out, std::string_view kind,
     }
 }
 
-void writeRates(JsonLineWriter& out, const std::vector<RateStats>& points) {
-    for (const RateStats& point : points) {
+void writeRates(JsonLineWriter& out, const RateSeries& rates) {
+    for (std::size_t k = 0; k < rates.size(); ++k) {
+        const RateStats point = rates.point(k);
         out.beginObject()
             .text("kind", "rate")
             .integer("time", point.time)
@@ -196,9 +199,9 @@ void writeRates(JsonLineWriter& out, const std::vector<RateStats>& points) {
 /// Charts line `number` (from 1) of the final list and prints the result; prints nothing
 /// when the list is shorter.
 void writeSelection(JsonLineWriter& out, Quillstat& model, std::size_t number) {
-    const std::vector<StatLine>& lines = model.statList();
+    const StatTable& lines = model.statList();
     if (number == 0 || number > lines.size()) return;
-    model.selectStat(lines[number - 1]);
+    model.selectStat(lines.line(number - 1));
     const StatEntry& entry = *model.selectedStat();
     out.beginObject()
         .text("kind", "selected")
@@ -293,7 +296,6 @@ int run(Quillstat& model, const Options& options) {
 }  // namespace quill
 
 int main(int argc, char** argv) {
-    quill::restartWithHugePageHeap(argv);
     using quill::Arguments;
     const Arguments arguments = quill::parseArguments(argc, argv);
     switch (arguments.action) {
@@ -310,7 +312,5 @@ int main(int argc, char** argv) {
     }
     quill::Quillstat model;
     const int status = quill::run(model, arguments.options);
-    // Leaves without destroying the model: freeing millions of records one by one would only
-    // delay the exit. The output is flushed already.
-    std::exit(status);
+    return status;
 }
