@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "records/wide_int.h"
 
 namespace quill {
 
@@ -11,8 +12,6 @@ namespace {
 
 // Where 64 bits overflow (the difference of two extreme times, INT64_MIN bytes over -1 second)
 // the figures are computed in 128 bits: their exact values are still the most useful texts.
-__extension__ using Int128 = __int128;
-
 std::string decimal(Int128 value) {
     char buffer[48];
     char* end = buffer + sizeof buffer;
@@ -46,7 +45,7 @@ IntervalFigures intervalFigures(std::int64_t unixTime, std::int64_t lastTime,
     IntervalFigures figures;
     std::int64_t interval = 0;
     // 64 bits, the common case by far, is much faster than 128; both give the same texts.
-    if (__builtin_sub_overflow(unixTime, lastTime, &interval)) {
+    if (subtractOverflows(unixTime, lastTime, &interval)) {
         const Int128 wide = Int128{unixTime} - lastTime;
         figures.duration = decimal(wide);
         figures.rate = decimal(Int128{totalBytes} / wide) + " B/s";
@@ -67,7 +66,7 @@ IntervalNumbers intervalNumbers(std::int64_t unixTime, std::int64_t lastTime,
                                 std::int64_t totalBytes, bool persist) noexcept {
     IntervalNumbers numbers;
     // Beyond 64 bits the quotient of a KB count by the interval is 0: |kb| < 2^54.
-    if (__builtin_sub_overflow(unixTime, lastTime, &numbers.interval)) {
+    if (subtractOverflows(unixTime, lastTime, &numbers.interval)) {
         numbers.interval = 0;
         return numbers;
     }

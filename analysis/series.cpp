@@ -2,13 +2,15 @@
 
 #include <limits>
 
+#include "records/wide_int.h"
+
 namespace quill {
 
 std::int64_t secondsSince(std::int64_t startTime, std::int64_t unixTime) noexcept {
     // An earlier load can have brought `startTime` so far back that the difference passes
     // 2^63 - 1: such a point keeps the largest time there is rather than a wrapped one.
     std::int64_t time = 0;
-    if (__builtin_sub_overflow(unixTime, startTime, &time))
+    if (subtractOverflows(unixTime, startTime, &time))
         return unixTime > startTime ? std::numeric_limits<std::int64_t>::max()
                                     : std::numeric_limits<std::int64_t>::min();
     return time;

@@ -3,15 +3,15 @@
 #include <cstring>
 #include <random>
 
+#include "records/wide_int.h"
+
 namespace quill {
 
 namespace {
 
-__extension__ using Uint128 = unsigned __int128;
-
 std::uint64_t mix(std::uint64_t a, std::uint64_t b) noexcept {
-    const Uint128 product = Uint128{a} * b;
-    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+    const WideProduct product = multiplyWide(a, b);
+    return product.low ^ product.high;
 }
 
 std::uint64_t load64(const char* p) noexcept {

@@ -112,6 +112,10 @@ TEST(Derivation, IntervalFiguresStayExactWhereSixtyFourBitsOverflow) {
     f = intervalFigures(kMax, 1, kMax, false);
     EXPECT_EQ(f.duration, "9223372036854775806");
     EXPECT_EQ(f.rate, "1 B/s");
+    // 2^63 seconds, one more than 64 bits hold: INT64_MIN bytes over it are exactly -1 B/s.
+    f = intervalFigures(kMax, -1, kMin, false);
+    EXPECT_EQ(f.duration, "9223372036854775808");
+    EXPECT_EQ(f.rate, "-1 B/s");
 }
 
 TEST_F(Derive, PersistLineGivesThreeLabelledPointsAndARatePoint) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <utility>
 
 #include "records/utf8.h"
+#include "records/wide_int.h"
 
 namespace quill {
 namespace {
@@ -40,6 +42,25 @@ TEST(TextPool, InternsEqualStringsOnce) {
     EXPECT_EQ(pool.size(), 2u);
     pool.clear();
     EXPECT_EQ(a.view(), "logd");  // texts live on after the pool is gone
+}
+
+// The hash multiplies in 128 bits; compilers without them take the plain code, whose carries
+// must come out as the compiler's own product does.
+TEST(WideInt, PlainProductEqualsTheCompilers) {
+    constexpr std::uint64_t kAll = ~std::uint64_t{0};
+    // Carries out of every 32-bit quarter, up to the largest product.
+    const std::uint64_t factors[] = {1, 0xffffffffu, 0x100000000u, 0x9e3779b97f4a7c15u, kAll};
+    for (const std::uint64_t a : factors) {
+        for (const std::uint64_t b : factors) {
+            const WideProduct plain = portable::multiplyWide(a, b);
+            const WideProduct builtIn = multiplyWide(a, b);
+            EXPECT_EQ(plain.high, builtIn.high) << a << " * " << b;
+            EXPECT_EQ(plain.low, builtIn.low) << a << " * " << b;
+        }
+    }
+    const WideProduct largest = portable::multiplyWide(kAll, kAll);
+    EXPECT_EQ(largest.high, kAll - 1);
+    EXPECT_EQ(largest.low, 1u);
 }
 
 const std::string kFffd = "\xEF\xBF\xBD";
