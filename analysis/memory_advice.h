@@ -19,16 +19,3 @@ void reserveLarge(std::vector<T>& list, std::size_t count) {
 }
 
 }  // namespace quill
-
-namespace quill {
-
-/// Starts the program again, once, with the C library's allocator set to back its heaps with
-/// transparent huge pages, grown in steps of 32 MiB: a load of a large file then costs a few
-/// hundred page faults instead of tens of thousands, which on a virtual machine is a third of
-/// its time. Call it first thing in main(), before any thread or state exists. Returns, and
-/// changes nothing, where the C library or the system has no such setting, where the user set
-/// the allocator's huge-page tunable already (either way), under a sanitizer, or if the restart
-/// fails.
-void restartWithHugePageHeap(char** argv) noexcept;
-
-}  // namespace quill

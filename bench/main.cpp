@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "analysis/loader.h"
-#include "analysis/memory_advice.h"
 #include "bench/measurements.h"
 #include "bench/processes.h"
 #include "bench/stat_generator.h"
@@ -327,8 +326,6 @@ int run(const Options& options) {
 }  // namespace quill::bench
 
 int main(int argc, char** argv) {
-    // The in-process load runs with the heap the programs give it.
-    quill::restartWithHugePageHeap(argv);
     const auto options = quill::bench::parseOptions(argc, argv);
     if (!options) {
         quill::bench::printUsage();

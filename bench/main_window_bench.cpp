@@ -12,7 +12,6 @@
 #include <cstring>
 #include <string>
 
-#include "analysis/memory_advice.h"
 #include "bench/stat_generator.h"
 #include "tests/ui/common/fake_chooser.h"
 #include "ui/main_window/content_view.h"
@@ -114,7 +113,6 @@ int main(int argc, char** argv) {
     // The files a benchmark opens are not the user's recent files.
     QStandardPaths::setTestModeEnabled(true);
     if (argc > 1 && std::strcmp(argv[1], "--launch") == 0) {
-        quill::restartWithHugePageHeap(argv);  // as the program itself starts
         return launch(argc, argv);
     }
     QApplication app(argc, argv);

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "analysis/memory_advice.h"
 #include "ui/command_line.h"
 #include "ui/main_window/content_view.h"
 #include "ui/quillometer_app.h"
@@ -20,7 +19,6 @@ void write(std::FILE* stream, const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    quill::restartWithHugePageHeap(argv);
     // --help and --version are answered from a terminal or a packaging script, where there may
     // be no display for a QApplication to connect to.
     if (quill::ui::answersWithoutDisplay(argc, argv)) {
