@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/os.h"
+
 namespace quill {
 
 /// The bytes a load reads: read from any position, by several threads at once.
@@ -33,13 +35,11 @@ public:
     FileSource& operator=(const FileSource&) = delete;
 
     std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override;
-    std::uint64_t sizeHint() const override { return size_; }
-    const std::string& error() const override { return error_; }
+    std::uint64_t sizeHint() const override { return file_.size(); }
+    const std::string& error() const override { return file_.error(); }
 
 private:
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
-    std::string error_;
+    os::File file_;
 };
 
 /// Bytes already in memory, which must outlive the source.

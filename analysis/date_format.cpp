@@ -1,8 +1,9 @@
 #include "analysis/date_format.h"
 
 #include <cstdint>
-#include <ctime>
 #include <limits>
+
+#include "analysis/os.h"
 
 namespace quill {
 
@@ -89,7 +90,7 @@ char* writeClock(char* out, std::int64_t secondOfDay) {
 // "+hhmm", or "+hhmmss" when the offset is not a whole minute (local mean time).
 char* writeOffset(char* out, std::int64_t offset) {
     *out++ = offset < 0 ? '-' : '+';
-    // Offsets come from tm_gmtoff (a long built from int fields), far from INT64_MIN.
+    // Offsets are a time zone's, hours at most, far from INT64_MIN.
     const auto magnitude = static_cast<std::uint64_t>(offset < 0 ? -offset : offset);
     out = writeDigits(out, magnitude / 3600, 2);
     out = writeTwo(out, static_cast<unsigned>(magnitude / 60 % 60));
@@ -101,20 +102,14 @@ char* writeOffset(char* out, std::int64_t offset) {
 
 // Offset reported by the C library, or 0 where the instant is outside what it can represent.
 std::int64_t systemOffset(std::int64_t unixSeconds) {
-    static_assert(sizeof(std::time_t) >= sizeof(std::int64_t), "time_t must hold int64");
-    const auto t = static_cast<std::time_t>(unixSeconds);
-    std::tm tm{};
-    if (localtime_r(&t, &tm) == nullptr) {
-        return 0;
-    }
-    return static_cast<std::int64_t>(tm.tm_gmtoff);
+    return os::utcOffsetAt(unixSeconds);
 }
 
 }  // namespace
 
 DateFormatter::DateFormatter(Pattern pattern) : pattern_(pattern) {
-    // localtime_r need not re-read TZ, so pick up whatever the caller set before making us.
-    tzset();
+    // The C library need not re-read TZ, so pick up whatever the caller set before making us.
+    os::loadTimeZone();
 }
 
 std::int64_t DateFormatter::utcOffset(std::int64_t unixSeconds) {

@@ -1,12 +1,11 @@
 #include "analysis/list_filter.h"
 
-#include "analysis/derivation.h"
-
-#include <string.h>
-
 #include <algorithm>
 #include <array>
 #include <limits>
+
+#include "analysis/derivation.h"
+#include "analysis/os.h"
 
 namespace quill {
 
@@ -74,9 +73,8 @@ void appendLine(std::string& out, const StatTable& table, std::size_t i, LineTex
 /// pairs of bytes, where a search for the first byte alone stalls on every common digit.
 std::size_t find(std::string_view hay, std::string_view needle, std::size_t from) {
     if (from >= hay.size()) return std::string_view::npos;
-    const void* hit = ::memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data())
-               : std::string_view::npos;
+    const std::size_t hit = os::findBytes(hay.substr(from), needle);
+    return hit == std::string_view::npos ? hit : from + hit;
 }
 
 }  // namespace
