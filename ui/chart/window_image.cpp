@@ -15,6 +15,8 @@
 #include <QWidget>
 #include <cmath>
 
+#include "ui/file_dialog.h"
+
 namespace quill::ui {
 
 namespace {
@@ -81,7 +83,7 @@ void askAndSave(QWidget& window, const QString& suggested, ImageFormat format,
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    preferQtFileDialog(dialog);
     dialog->setNameFilter(png ? QStringLiteral("PNG image (*.png)")
                               : QStringLiteral("SVG drawing (*.svg)"));
     dialog->setDefaultSuffix(png ? QStringLiteral("png") : QStringLiteral("svg"));

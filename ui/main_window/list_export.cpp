@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include "analysis/csv_export.h"
+#include "ui/file_dialog.h"
 
 namespace quill::ui {
 
@@ -16,8 +17,7 @@ void DialogSaveChooser::chooseCsvFile(QWidget* parent, const QString& suggestedN
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilter(QStringLiteral("CSV files (*.csv)"));
     dialog->setDefaultSuffix(QStringLiteral("csv"));
-    // The same dialog as the one that opens files, wherever the desktop would differ.
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    preferQtFileDialog(dialog);
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Export"));
     dialog->selectFile(suggestedName);
     dialog->setWindowModality(Qt::NonModal);

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QUrl>
 
+#include "ui/file_dialog.h"
+
 namespace quill::ui {
 
 namespace {
@@ -22,8 +24,7 @@ void DialogFileChooser::chooseStatFile(QWidget* parent, ChooseCompletion done) {
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(QStringLiteral("JSON Lines statistics (*.jsonl)"));
-    // The portal dialogs ignore the button text; ours must read "Open".
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    preferQtFileDialog(dialog);
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Open"));
     dialog->setWindowModality(Qt::NonModal);
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done](int result) {
