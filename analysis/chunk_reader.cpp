@@ -52,7 +52,9 @@ Filled fill(const ByteSource& source, std::uint64_t from, std::size_t want, std:
 
 void PaddedBuffer::reserve(std::size_t size, std::size_t keep) {
     if (size <= capacity_) return;
-    auto grown = std::make_unique_for_overwrite<char[]>(size + kLinePadding);
+    // Not zeroed: every byte is written before it is read (make_unique_for_overwrite, which
+    // says so, is missing from libc++ 14).
+    std::unique_ptr<char[]> grown(new char[size + kLinePadding]);
     if (keep > 0) std::memcpy(grown.get(), bytes_.get(), keep);
     bytes_ = std::move(grown);
     capacity_ = size;

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
                   << std::endl;
         // In a buffer of exactly their size, as libFuzzer gives them, so that a sanitizer
         // catches any read past the end.
-        const auto exact = std::make_unique_for_overwrite<std::uint8_t[]>(bytes.size());
+        const auto exact = std::make_unique<std::uint8_t[]>(bytes.size());
         std::copy(bytes.begin(), bytes.end(), exact.get());
         LLVMFuzzerTestOneInput(exact.get(), bytes.size());
     }

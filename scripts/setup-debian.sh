@@ -22,9 +22,12 @@ build=(
 test=(libgtest-dev tzdata desktop-file-utils appstream)
 # The .deb: CPack reads the binaries' shared libraries with file and dpkg-shlibdeps.
 package=(file dpkg-dev)
-# The CI stages: a fresh Debian root, the libFuzzer build, the format check, the package's
-# checker, and a real X server driven as a person would (with screenshots from ImageMagick).
-ci=(mmdebstrap clang libclang-rt-14-dev clang-format lintian xvfb xauth xdotool imagemagick)
+# The CI stages: a fresh Debian root, the libFuzzer build, the core on clang's own C++ library
+# (libc++, with GoogleTest compiled from the sources libgtest-dev brings), the format check, the
+# package's checker, and a real X server driven as a person would (with screenshots from
+# ImageMagick).
+ci=(mmdebstrap clang libclang-rt-14-dev libc++-dev libc++abi-dev clang-format lintian xvfb xauth
+  xdotool imagemagick)
 
 packages=("${build[@]}" "${test[@]}" "${package[@]}")
 case "${1:-}" in
