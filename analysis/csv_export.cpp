@@ -34,9 +34,8 @@ void appendCsvField(std::string& out, std::string_view text) {
 
 void appendCsvRecord(std::string& out, const StatTable& table, std::size_t i, LineTexts& texts) {
     const IntervalFigures figures = texts.figures(table, i);
-    for (const std::string& text :
-         {texts.prevDate(table, i), texts.entryDate(table, i), figures.duration,
-          texts.size(table, i), figures.rate}) {
+    for (const std::string& text : {texts.prevDate(table, i), texts.entryDate(table, i),
+                                    figures.duration, texts.size(table, i), figures.rate}) {
         appendCsvField(out, text);
         out.push_back(',');
     }

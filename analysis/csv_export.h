@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/list_filter.h"
 #include "analysis/derivation.h"
+#include "analysis/list_filter.h"
 #include "analysis/stat_table.h"
 
 namespace quill {

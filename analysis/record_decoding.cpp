@@ -74,8 +74,8 @@ bool take(const ChunkResult& result, std::uint64_t end, const Consumer& consume,
     return !result.reachedEnd;
 }
 
-DecodeResult decodeHere(const ByteSource& source, const Consumer& consume,
-                        std::size_t chunkBytes, LoadControl* control) {
+DecodeResult decodeHere(const ByteSource& source, const Consumer& consume, std::size_t chunkBytes,
+                        LoadControl* control) {
     ChunkDecoder state;
     ChunkResult result;
     DecodeResult outcome;

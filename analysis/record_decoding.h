@@ -57,8 +57,7 @@ struct DecodeResult {
 ///
 /// When reading fails part-way, or `control` is cancelled, `consume` has seen the chunks before
 /// that only. `control`, when given, is told of the bytes taken after each chunk.
-DecodeResult decodeRecords(const ByteSource& source,
-                           const std::function<void(ChunkBatch)>& consume,
+DecodeResult decodeRecords(const ByteSource& source, const std::function<void(ChunkBatch)>& consume,
                            const DecodeOptions& options = {}, LoadControl* control = nullptr);
 
 }  // namespace quill

@@ -16,13 +16,12 @@ namespace {
 
 /// Sizes the table from the first chunk's lines: room reserved but never used costs address
 /// space only, so the guess errs on the large side, and the columns then never move.
-void reserveFromFirstChunk(StatTableBuilder& builder, const ChunkBatch& batch,
-                           std::uint64_t size) {
+void reserveFromFirstChunk(StatTableBuilder& builder, const ChunkBatch& batch, std::uint64_t size) {
     if (builder.size() == 0 || batch.bytesRead >= size) return;
     const double scale = 1.1 * static_cast<double>(size) / static_cast<double>(batch.bytesRead);
-    builder.reserve(static_cast<std::size_t>(scale * static_cast<double>(builder.size())) + 64,
-                    static_cast<std::size_t>(scale * static_cast<double>(builder.processTotal())) +
-                        64);
+    builder.reserve(
+        static_cast<std::size_t>(scale * static_cast<double>(builder.size())) + 64,
+        static_cast<std::size_t>(scale * static_cast<double>(builder.processTotal())) + 64);
 }
 
 }  // namespace
@@ -44,8 +43,8 @@ StatLoad readStatSource(std::string name, const ByteSource& source, LoadControl*
         options, control);
     if (result.cancelled) return {LoadStatus::Ignored, std::move(load.fileName), nullptr, {}};
     // A read that fails part-way ends as one that failed at once: no lines at all.
-    if (!result.error.empty()) return {LoadStatus::ReadFailed, std::move(load.fileName), nullptr,
-                                       result.error};
+    if (!result.error.empty())
+        return {LoadStatus::ReadFailed, std::move(load.fileName), nullptr, result.error};
     load.status = LoadStatus::Loaded;
     load.table = builder.finish();
     return load;

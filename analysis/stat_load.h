@@ -31,8 +31,8 @@ struct StatLoad {
 /// Reads and decodes `source` as the content of a file called `name`, on the calling thread
 /// and as many decoding threads as there are cores. `control`, when given, follows the bytes
 /// taken and can cancel the load from another thread.
-StatLoad readStatSource(std::string name, const ByteSource& source,
-                        LoadControl* control = nullptr, const DecodeOptions& options = {});
+StatLoad readStatSource(std::string name, const ByteSource& source, LoadControl* control = nullptr,
+                        const DecodeOptions& options = {});
 /// The file at `path`, named by its last component.
 StatLoad readStatPath(const std::string& path, LoadControl* control = nullptr);
 

@@ -57,7 +57,9 @@ public:
     /// The processes of line `i` are [processBegin(i), processEnd(i)) of the process columns.
     std::size_t processBegin(std::size_t i) const noexcept { return processBegin_[i]; }
     std::size_t processEnd(std::size_t i) const noexcept { return processBegin_[i + 1]; }
-    std::size_t processCount(std::size_t i) const noexcept { return processEnd(i) - processBegin(i); }
+    std::size_t processCount(std::size_t i) const noexcept {
+        return processEnd(i) - processBegin(i);
+    }
     std::size_t processTotal() const noexcept { return processName_.size(); }
     StringTable::Id processNameId(std::size_t p) const noexcept { return processName_[p]; }
     std::string_view processName(std::size_t p) const noexcept { return strings_[processName_[p]]; }

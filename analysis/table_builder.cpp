@@ -57,7 +57,8 @@ void StatTableBuilder::reserve(std::size_t lines, std::size_t processes) {
 void StatTableBuilder::append(const ChunkColumns& chunk) {
     const StringTable& texts = chunk.strings_.table();
     renumber_.resize(texts.size());
-    for (StringTable::Id id = 0; id < texts.size(); ++id) renumber_[id] = strings_.intern(texts[id]);
+    for (StringTable::Id id = 0; id < texts.size(); ++id)
+        renumber_[id] = strings_.intern(texts[id]);
     std::size_t process = 0;
     for (std::size_t i = 0; i < chunk.size(); ++i) {
         if (table_->size() >= StatTable::kMaxLines) return;
@@ -66,7 +67,8 @@ void StatTableBuilder::append(const ChunkColumns& chunk) {
     }
 }
 
-void StatTableBuilder::deriveStatLine(const ChunkColumns& chunk, std::size_t i, std::size_t process) {
+void StatTableBuilder::deriveStatLine(const ChunkColumns& chunk, std::size_t i,
+                                      std::size_t process) {
     StatTable& t = *table_;
     const auto row = static_cast<std::uint32_t>(t.size());
     const std::int64_t time = chunk.unixTime_[i];

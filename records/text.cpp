@@ -50,10 +50,7 @@ void Text::release() noexcept {
     block_ = nullptr;
 }
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 std::uint64_t TextPool::hash(std::string_view s) const noexcept {
     return hash_(s);
