@@ -4,9 +4,26 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <fstream>
 #include <stdexcept>
 
+#include "analysis/derivation.h"
+
 namespace quill::test {
+
+namespace {
+
+// Every test expects UTC dates, also when its program is run by hand.
+const bool kUtc = (::setenv("TZ", "UTC", 1), ::tzset(), true);
+
+std::string folded(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+}  // namespace
 
 ScopedTimeZone::ScopedTimeZone(const char* zone) {
     if (const char* old = std::getenv("TZ")) previous_ = old;
@@ -58,20 +75,39 @@ std::string statLine(long long unixTime, long long totalBytes, const std::string
            R"(],"type":"stats","record":"r","file":")" + file + R"("})";
 }
 
-StatEntry entry(long long unixTime, long long totalBytes, const std::string& file,
-                const std::vector<Proc>& processes) {
-    StatEntry e;
-    e.unixTime = unixTime;
-    e.totalBytes = totalBytes;
-    for (const auto& p : processes) e.processList.push_back({Text(p.process), p.sizeBytes});
-    e.type = Text("stats");
-    e.record = Text("r");
-    e.file = Text(file);
-    return e;
+std::vector<std::string> texts(const StatTable& table) {
+    (void)kUtc;
+    LineTexts formatter;
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const StatLine l = formatter.line(table, i);
+        std::string text = l.prevDate.str() + "|" + l.entryDate.str() + "|" + l.size + "|" +
+                           l.duration + "|" + l.rate + "|" + std::to_string(l.rateInt) + "|" +
+                           l.entry.file.str() + "|" + l.entry.type.str() + "|" +
+                           l.entry.record.str() + "|" + std::to_string(l.entry.totalBytes);
+        for (const auto& p : l.entry.processList)
+            text += "|" + p.process.str() + "=" + std::to_string(p.sizeBytes);
+        out.push_back(std::move(text));
+    }
+    return out;
 }
 
-LoadOutcome loadBytes(Quillstat& model, const std::string& bytes, const std::string& name) {
-    return model.loadStatBytes(name, bytes);
+RowIndices plainFilter(const StatTable& table, std::string_view needle) {
+    const std::string want = folded(needle);
+    LineTexts formatter;
+    RowIndices rows;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const StatLine l = formatter.line(table, i);
+        for (std::string_view text :
+             {l.prevDate.view(), l.entryDate.view(), std::string_view(l.duration),
+              std::string_view(l.size), std::string_view(l.rate), l.entry.file.view()}) {
+            if (folded(text).find(want) != std::string::npos) {
+                rows.push_back(static_cast<std::uint32_t>(i));
+                break;
+            }
+        }
+    }
+    return rows;
 }
 
 }  // namespace quill::test

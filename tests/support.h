@@ -2,20 +2,18 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "analysis/byte_source.h"
-#include "analysis/observation.h"
+#include "analysis/list_filter.h"
 #include "analysis/quillstat.h"
-#include "records/records.h"
+#include "analysis/stat_table.h"
 
 namespace quill::test {
 
@@ -66,19 +64,25 @@ struct Proc {
 std::string statLine(long long unixTime, long long totalBytes, const std::string& file,
                      const std::vector<Proc>& processes = {});
 
-StatEntry entry(long long unixTime, long long totalBytes, const std::string& file,
-                const std::vector<Proc>& processes = {});
+/// Loads `bytes` as a file named `name` into `model`.
+inline LoadOutcome loadBytes(Quillstat& model, const std::string& bytes,
+                             const std::string& name = "stats.jsonl") {
+    return model.loadStatBytes(name, bytes);
+}
 
-/// Reads like memory up to byte `failAt`, then fails with EIO: a disk going bad part-way.
-class FailingSource final : public ByteSource {
+/// Reads like memory, except that every read that covers byte `at` first runs `reach`, which
+/// returns 0 to let the read go on or an errno to fail it: a disk going bad part-way, or a
+/// user cancelling while the load runs. Runs on whichever thread reads.
+class HookedSource final : public ByteSource {
 public:
-    FailingSource(std::string bytes, std::uint64_t failAt)
-        : bytes_(std::move(bytes)), memory_(bytes_), failAt_(failAt) {}
-    FailingSource(const FailingSource&) = delete;
-    FailingSource& operator=(const FailingSource&) = delete;
+    HookedSource(std::string bytes, std::uint64_t at, std::function<int()> reach)
+        : bytes_(std::move(bytes)), memory_(bytes_), at_(at), reach_(std::move(reach)) {}
+    HookedSource(const HookedSource&) = delete;
+    HookedSource& operator=(const HookedSource&) = delete;
 
     std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override {
-        if (offset + size > failAt_) return -EIO;
+        if (offset <= at_ && at_ - offset < size)
+            if (const int error = reach_()) return -error;
         return memory_.readAt(offset, into, size);
     }
     std::uint64_t sizeHint() const override { return bytes_.size(); }
@@ -87,11 +91,16 @@ public:
 private:
     std::string bytes_;
     MemorySource memory_;  ///< views bytes_
-    std::uint64_t failAt_;
+    std::uint64_t at_;
+    std::function<int()> reach_;
 };
 
-/// Loads `bytes` as a file named `name` into `model`.
-LoadOutcome loadBytes(Quillstat& model, const std::string& bytes,
-                      const std::string& name = "stats.jsonl");
+/// Each line of `table` as its display texts and numbers joined by '|', record and
+/// processes included, to compare whole loads.
+std::vector<std::string> texts(const StatTable& table);
+
+/// The filter as a person would do it by hand, one line at a time over its shown texts: the
+/// oracle for the list's search index.
+RowIndices plainFilter(const StatTable& table, std::string_view needle);
 
 }  // namespace quill::test
