@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-// Every test sets TZ to the zone it needs before making a formatter, so the order in which the
-// tests run never matters.
+#include "tests/support.h"
+
+// Every test sets TZ to the zone it needs before making a formatter, and puts it back after, so
+// the order in which the tests run never matters.
 
 namespace quill {
 namespace {
@@ -29,7 +31,7 @@ struct Case {
 void expectTexts(const std::vector<Case>& cases) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.tz) + " @ " + std::to_string(c.t));
-        setenv("TZ", c.tz, 1);
+        const test::ScopedTimeZone zone(c.tz);
         DateFormatter dateFirst(DateFormatter::Pattern::DateFirst);
         DateFormatter timeFirst(DateFormatter::Pattern::TimeFirst);
         const std::size_t space = c.dateFirst.find(' ');
@@ -105,7 +107,7 @@ TEST(DateFormat, AgreesWithTheCLibrary) {
     std::uniform_int_distribution<std::int64_t> anyTime(-5364662400, 7258118400);
     std::mt19937_64 rng(2024);
     for (const char* tz : {"America/New_York", "Australia/Lord_Howe", "Africa/Monrovia"}) {
-        setenv("TZ", tz, 1);
+        const test::ScopedTimeZone zone(tz);
         DateFormatter f(DateFormatter::Pattern::DateFirst);
         for (int i = 0; i < 3000; ++i) {
             const std::int64_t t = anyTime(rng);

@@ -5,46 +5,52 @@
 #include <cstdint>
 #include <limits>
 
+#include "analysis/quillstat.h"
 #include "tests/support.h"
 
 namespace quill {
 namespace {
 
 using test::Proc;
+using test::statLine;
 
 constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
 constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
 const std::vector<Proc> kThree{{"a", 1023}, {"b", 1024}, {"c", 3072}};
 
+struct Line {
+    std::int64_t time;
+    std::int64_t bytes;
+    std::string file;
+    std::vector<Proc> procs = kThree;
+};
+
+/// Loads `lines` into `model` as one file.
+void load(Quillstat& model, const std::vector<Line>& lines) {
+    std::string bytes;
+    for (const Line& l : lines) bytes += statLine(l.time, l.bytes, l.file, l.procs) + "\n";
+    ASSERT_EQ(model.loadStatBytes("f.jsonl", bytes).status, LoadStatus::Loaded);
+}
+
 /// The points as "time:size:value,...".
-std::string shown(const std::vector<PointStats>& points) {
+std::string shown(const PointSeries& points) {
     std::string out;
-    for (const auto& p : points)
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const PointStats p = points.point(k);
         out += std::to_string(p.time) + ':' + std::to_string(p.size) + ':' + p.value.str() + ',';
+    }
     return out;
 }
 
 /// The rate points as "time:rate,...".
-std::string shown(const std::vector<RateStats>& rates) {
+std::string shown(const RateSeries& rates) {
     std::string out;
-    for (const auto& r : rates) out += std::to_string(r.time) + ':' + std::to_string(r.rate) + ',';
+    for (std::size_t k = 0; k < rates.size(); ++k)
+        out += std::to_string(rates.point(k).time) + ':' + std::to_string(rates.rate(k)) + ',';
     return out;
 }
 
-class Derive : public ::testing::Test {
-protected:
-    test::ScopedTimeZone utc{"UTC"};
-    Quillstat model;
-    Derivation derivation;
-
-    const StatLine& add(std::int64_t time, std::int64_t bytes, const std::string& file,
-                        const std::vector<Proc>& procs = kThree) {
-        model.deriveStatLine(test::entry(time, bytes, file, procs), derivation);
-        return model.statList().back();
-    }
-};
-
-TEST_F(Derive, SecondRecordOfACategoryIsMeasuredFromTheFirst) {
+TEST(Derive, SecondRecordOfACategoryIsMeasuredFromTheFirst) {
     struct Case {
         const char* file;
         std::int64_t first, second;
@@ -61,105 +67,119 @@ TEST_F(Derive, SecondRecordOfACategoryIsMeasuredFromTheFirst) {
         // Such times mark records whose clock was not set: nothing is measured from them.
         {"Persist", 0, 100, "", "", 0},
         {"Persist", -5, 100, "", "", 0},
+        // Beyond 64 bits the texts stay exact.
+        {"Persist", kMin, kMax, "", "", 0},
+        {"Persist", 1, kMin, "-9223372036854775809", "0 B/s", 0},
+        {"Special", kMax, 1, "-9223372036854775806", "0 B/s", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.file << ' ' << c.first << " to " << c.second);
-        derivation = Derivation();
-        const StatLine& first = add(c.first, 10, c.file);
+        Quillstat model;
+        load(model, {{c.first, 10, c.file}, {c.second, 3000000, c.file}});
+        LineTexts texts;
+        const StatLine first = texts.line(model.statList(), 0);
         EXPECT_TRUE(first.prevDate.empty() && first.duration.empty() && first.rate.empty());
-        const Text firstDate = first.entryDate;
-        const StatLine& second = add(c.second, 3000000, c.file);
+        const StatLine second = texts.line(model.statList(), 1);
         EXPECT_EQ(second.duration, c.duration);
         EXPECT_EQ(second.rate, c.rate);
         EXPECT_EQ(second.rateInt, c.rateInt);
         EXPECT_EQ(second.size, "2929 KB");
-        EXPECT_EQ(second.prevDate.view(), firstDate.view());
+        EXPECT_EQ(second.prevDate.view(), first.entryDate.view());
     }
 }
 
-TEST_F(Derive, CategoriesFormSeparateChains) {
-    add(1000, 0, "Persist");
-    add(1030, 0, "Special");
-    add(1040, 0, "other");
-    const StatLine& persist = add(1100, 0, "Persist");
-    EXPECT_EQ(persist.duration, "100");
-    EXPECT_EQ(persist.prevDate.view(), "00:16:40+0000 1970-01-01");
+TEST(Derive, CategoriesFormSeparateChains) {
+    Quillstat model;
+    load(model, {{1000, 0, "Persist"},
+                 {1030, 0, "Special"},
+                 {1040, 0, "other"},
+                 {1100, 0, "Special-and-Persist"},
+                 {1200, 0, "persist"}});
+    const std::vector<std::string> lines = test::texts(model.statList());
+    const std::string persist = "00:16:40+0000 1970-01-01|00:18:20+0000 1970-01-01|0 KB|100|";
+    const std::string other = "00:17:20+0000 1970-01-01|00:20:00+0000 1970-01-01|0 KB|160|";
+    EXPECT_EQ(lines[3].substr(0, persist.size()), persist);
+    EXPECT_EQ(lines[4].substr(0, other.size()), other);
 }
 
-TEST(Derivation, CategoryTestsAreCaseSensitivePersistFirst) {
-    EXPECT_EQ(categoryOf("Special-Persist"), Category::Persist);
-    EXPECT_EQ(categoryOf("Persist-Special"), Category::Persist);
-    EXPECT_EQ(categoryOf("persist"), Category::Other);
-    EXPECT_EQ(categoryOf("/x/Special/y"), Category::Special);
-}
-
-TEST(Derivation, SizesTruncateTowardZero) {
-    EXPECT_EQ(sizeText(1023), "0 KB");
-    EXPECT_EQ(sizeText(1024), "1 KB");
+TEST(Derive, FiguresStayExactWhereSixtyFourBitsOverflow) {
     EXPECT_EQ(sizeText(-1500), "-1 KB");
     EXPECT_EQ(sizeText(kMin), "-9007199254740992 KB");
-}
-
-TEST(Derivation, IntervalFiguresStayExactWhereSixtyFourBitsOverflow) {
     auto f = intervalFigures(kMin, kMax, 1, true);
     EXPECT_EQ(f.duration, "-18446744073709551615");
     EXPECT_EQ(f.rate, "0 B/s");
-    EXPECT_EQ(f.rateInt, 0);
     // INT64_MIN bytes over -1 second.
     f = intervalFigures(1, 2, kMin, true);
     EXPECT_EQ(f.rate, "9223372036854775808 B/s");
     EXPECT_EQ(f.rateInt, 9007199254740992);
-    f = intervalFigures(kMax, 1, kMax, false);
-    EXPECT_EQ(f.duration, "9223372036854775806");
-    EXPECT_EQ(f.rate, "1 B/s");
     // 2^63 seconds, one more than 64 bits hold: INT64_MIN bytes over it are exactly -1 B/s.
     f = intervalFigures(kMax, -1, kMin, false);
     EXPECT_EQ(f.duration, "9223372036854775808");
     EXPECT_EQ(f.rate, "-1 B/s");
+    EXPECT_EQ(intervalNumbers(1, 2, kMin, true).rateInt, 9007199254740992);
+    EXPECT_EQ(intervalNumbers(kMin, kMax, 1, true).interval, 0);
 }
 
-TEST_F(Derive, PersistLineGivesThreeLabelledPointsAndARatePoint) {
-    add(1000, 3000000, "Persist/1");
-    add(1060, 3000000, "Persist/2");
-    model.buildSeries();
-    ASSERT_EQ(shown(model.pointsPersist()),
-              "0:0:Persist 1,0:1:Persist 2,0:3:Persist 3,"
-              "60:0:Persist 1,60:1:Persist 2,60:3:Persist 3,");
-    EXPECT_EQ(model.pointsPersist()[5].date, 1060.0);
-    EXPECT_EQ(shown(model.ratesPoints()), "0:0,60:48,");
-    EXPECT_TRUE(model.pointsSpecial().empty());
-}
-
-TEST_F(Derive, SeriesNeedThreeProcessesAndACategory) {
-    add(1000, 3000000, "Persist/short", {{"a", 1}, {"b", 2}});
-    add(1001, 3000000, "Special/short", {{"a", 1}, {"b", 2}});
-    add(1002, 3000000, "Special/1", {{"a", -1500}, {"b", 0}, {"c", 0}, {"d", 99999}, {"e", 1}});
-    add(1003, 3000000, "Signpost/1");
-    add(1004, 3000000, "Special-and-Persist");
-    model.buildSeries();
-    EXPECT_EQ(shown(model.pointsSpecial()), "2:-1:Special 1,2:0:Special 2,2:0:Special 3,");
-    EXPECT_EQ(model.pointsPersist().size(), 3u);
-    // Measured from the short Persist record just before it, which made no point itself.
-    EXPECT_EQ(shown(model.ratesPoints()), "4:732,");
-}
-
-TEST_F(Derive, SeriesKeepFileOrderAndCountFromTheEarliestRecordOfAnyCategory) {
-    add(3000, 0, "Persist");
-    add(1000, 0, "other");
-    add(2000, 0, "Persist");
-    add(2500, 0, "Special");
-    model.buildSeries();
+TEST(Series, PersistAndSpecialLinesOfThreeProcessesGivePointsInFileOrder) {
+    Quillstat model;
+    const std::int64_t wide = std::int64_t{1} << 40;
+    load(model, {{3000, 3000000, "Persist/short", {{"a", 1}, {"b", 2}}},
+                 {1000, 3000000, "Special/short", {{"a", 1}, {"b", 2}}},
+                 {2000, 3000000, "Special/1", {{"a", -1500}, {"b", 0}, {"c", 0}, {"d", 9}}},
+                 {1003, 3000000, "Signpost/1"},
+                 {3060, 3000000, "Special-and-Persist"},
+                 // Sizes past 32 bits are kept aside from the narrow ones, and exact.
+                 {3120, 0, "Persist/wide", {{"a", kMin}, {"b", wide}, {"c", INT32_MIN}}},
+                 {3180, 0, "Persist/edge", {{"a", INT32_MAX}, {"b", INT32_MIN + 1}, {"c", kMax}}}});
     EXPECT_EQ(model.startTime(), 1000);
-    EXPECT_EQ(model.pointsPersist()[0].time, 2000);
-    EXPECT_EQ(model.pointsPersist()[3].time, 1000);
-    EXPECT_EQ(model.pointsSpecial()[0].time, 1500);
+    EXPECT_EQ(shown(model.pointsSpecial()), "1000:-1:Special 1,1000:0:Special 2,1000:0:Special 3,");
+    EXPECT_EQ(shown(model.pointsPersist()),
+              "2060:0:Persist 1,2060:1:Persist 2,2060:3:Persist 3,"
+              "2120:-9007199254740992:Persist 1,2120:1073741824:Persist 2,2120:-2097152:Persist 3,"
+              "2180:2097151:Persist 1,2180:-2097151:Persist 2,2180:9007199254740991:Persist 3,");
+    // Measured from the short Persist record before it, which made no point itself.
+    EXPECT_EQ(shown(model.ratesPoints()), "2060:48,2120:0,2180:0,");
+    EXPECT_EQ(model.pointsPersist().point(3).date, 3120.0);
+    const StatTable& table = model.statList();
+    const std::int64_t sizes[] = {kMin, wide, INT32_MIN, INT32_MAX, INT32_MIN + 1, kMax};
+    for (std::size_t k = 0; k < 6; ++k)
+        EXPECT_EQ(table.processSize(table.processBegin(5) + k), sizes[k]) << k;
+    EXPECT_EQ(table.entry(5).processList[1].sizeBytes, wide);
 }
 
-TEST_F(Derive, SeriesTimeBeyondSixtyFourBitsSaturates) {
-    add(kMin, 0, "other");
-    add(kMax, 0, "Persist");
-    model.buildSeries();
-    EXPECT_EQ(model.pointsPersist()[0].time, kMax);
+TEST(Series, TimeBeyondSixtyFourBitsSaturates) {
+    Quillstat model;
+    load(model, {{kMin, 0, "other"}, {kMax, 0, "Persist"}});
+    EXPECT_EQ(model.pointsPersist().point(0).time, kMax);
+}
+
+TEST(SelectStat, MakesOneRowPerProcessByItsLastPathComponent) {
+    Quillstat model;
+    load(model, {{1700000000,
+                  9000,
+                  "Persist/x",
+                  {{"/a/x", 2048}, {"y", 1023}, {"/b/x/", 5000}, {"z", -1500}, {"///", 0}}},
+                 {1700000000, 1, "Persist/x", {{"Some App/Agent", 4096}}},
+                 {1700000000, 1, "Persist/x", {}}});
+    const auto rows = [&] {
+        std::string out;
+        for (const StatStats& row : model.selectedStatStats())
+            out += row.process.str() + ':' + std::to_string(row.sizeBytes) + ':' +
+                   std::to_string(row.theCount) + ' ';
+        return out;
+    };
+    EXPECT_EQ(model.selectedDateText(), "date not available");
+    model.selectStat(model.statList().line(0));
+    EXPECT_EQ(model.selectedStat()->totalBytes, 9000);
+    EXPECT_EQ(rows(), "x:2:1 y:0:2 x:4:3 z:-1:4 ///:0:5 ");
+    EXPECT_EQ(model.selectedDateText(), "2023-11-14 22:13:20+0000");
+    const Uuid first = model.selectedStatStats()[0].id;
+    model.selectStat(model.statList().line(1));
+    EXPECT_EQ(rows(), "Agent:4:1 ");
+    EXPECT_NE(model.selectedStatStats()[0].id, first);
+    // A record without processes empties them too, or the chart would keep the old bars.
+    model.selectStat(model.statList().line(2));
+    EXPECT_EQ(rows(), "");
 }
 
 }  // namespace

@@ -5,127 +5,96 @@
 #include <string>
 #include <vector>
 
+#include "analysis/quillstat.h"
+#include "tests/support.h"
+
 namespace quill {
 namespace {
 
-StatLine line(std::string prev, std::string date, std::string duration, std::string size,
-              std::string rate, std::string file) {
-    StatLine l;
-    l.prevDate = Text(prev);
-    l.entryDate = Text(date);
-    l.duration = std::move(duration);
-    l.size = std::move(size);
-    l.rate = std::move(rate);
-    l.entry.file = Text(file);
-    l.entry.type = Text("TypeOnly");
-    l.entry.record = Text("RecordOnly");
-    l.entry.unixTime = 987654321;
-    return l;
+using test::statLine;
+
+/// A model holding `bytes` as its file.
+std::unique_ptr<Quillstat> loaded(const std::string& bytes) {
+    auto model = std::make_unique<Quillstat>();
+    EXPECT_EQ(model->loadStatBytes("f.jsonl", bytes).status, LoadStatus::Loaded);
+    return model;
 }
 
-const std::vector<StatLine> kLines = {
-    line("", "22:13:20+0000 2023-11-14", "", "10 KB", "", "/var/Persist.db"),
-    line("22:13:20+0000 2023-11-14", "22:14:20+0000 2023-11-14", "60", "2929 KB", "50000 B/s",
-         "/var/Persist.db"),
-    line("", "07:00:00+0100 2024-05-17", "", "-1 KB", "", "Special \xc3\xa9t\xc3\xa9.log"),
-    line("", "08:00:00+0100 2024-05-18", "", "0 KB", "", "other,\"quoted\"\n.log"),
-};
+// Texts: 22:13:20+0000 2023-11-14, 22:14:20+0000 2023-11-14 after 60 s at 50000 B/s, -1 KB,
+// é (two bytes in UTF-8), a comma, quotes, a line feed and a NUL.
+const std::string kLines = statLine(1700000000, 10240, "/var/Persist.db") + "\n" +
+                           statLine(1700000060, 3000000, "/var/Persist.db") + "\n" +
+                           statLine(1715925600, -1500, "Special \xc3\xa9t\xc3\xa9.log") + "\n" +
+                           statLine(1716012000, 0, R"(other,\"quoted\"\n.log\u0000)") + "\n";
 
-RowIndices rows(std::string_view needle) {
-    return filterRows(kLines, needle);
+TEST(ListFilter, TheIndexFindsWhatTheShownTextsHold) {
+    const auto model = loaded(kLines);
+    const ListSearchIndex index(model->statList());
+    EXPECT_EQ(index.size(), 4u);
+    struct Case {
+        std::string needle;
+        RowIndices rows;
+    };
+    const Case cases[] = {
+        {"", {0, 1, 2, 3}},
+        {"2023-11-14", {0, 1}},
+        {"22:13:20", {0, 1}},  // the second line's previous time
+        {"22:14:20", {1}},     // its own time
+        {"60", {1}},           // interval
+        {"2929 kB", {1}},      // size
+        {"-1 KB", {2}},
+        {"50000 b/S", {1}},  // rate
+        {".LOG", {2, 3}},    // file
+        {"\"quoted\"\n", {3}},
+        {std::string("G\0", 2), {3}},  // a NUL is searched like any other byte
+        {"PERSIST", {0, 1}},
+        {"/VAR/PERSIST.DB", {0, 1}},  // as long as the text
+        {"/var/Persist.db/", {}},     // longer
+        // Other characters match only as they are: é finds é, É does not.
+        {"SPECIAL \xc3\xa9T", {2}},
+        {"\xc3\x89", {}},
+        // The record's other fields and numbers are not on the row.
+        {"stats", {}},
+        {"1700000000", {}},
+        // Nor is a match made of the end of one text and the start of the next.
+        {"KB50000", {}},
+        {"2023-11-1422:14", {}},
+        {"db\xff", {}},
+        {"\xff", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.needle));
+        EXPECT_EQ(test::plainFilter(model->statList(), c.needle), c.rows);
+        EXPECT_EQ(index.filter(c.needle), c.rows);
+        // Rows past the end of the list, from a longer earlier one, are dropped.
+        EXPECT_EQ(index.narrow({0, 1, 2, 3, 4, 9}, c.needle), c.rows);
+    }
+    EXPECT_TRUE(ListSearchIndex().filter("").empty());
+    EXPECT_TRUE(ListSearchIndex(StatTable()).filter("a").empty());
 }
 
-TEST(ListFilter, EveryShownTextIsSearchedAndNothingElse) {
-    EXPECT_EQ(rows("2023-11-14"), (RowIndices{0, 1}));
-    EXPECT_EQ(rows("22:13:20"), (RowIndices{0, 1}));  // the second line's previous time
-    EXPECT_EQ(rows("22:14:20"), (RowIndices{1}));     // its own time
-    EXPECT_EQ(rows("60"), (RowIndices{1}));           // interval
-    EXPECT_EQ(rows("2929 KB"), (RowIndices{1}));      // size
-    EXPECT_EQ(rows("-1 KB"), (RowIndices{2}));
-    EXPECT_EQ(rows("50000 B/s"), (RowIndices{1}));  // rate
-    EXPECT_EQ(rows(".log"), (RowIndices{2, 3}));    // file
-    EXPECT_EQ(rows("\"quoted\"\n"), (RowIndices{3}));
-    // The record's other fields and numbers are not on the row.
-    EXPECT_TRUE(rows("TypeOnly").empty());
-    EXPECT_TRUE(rows("RecordOnly").empty());
-    EXPECT_TRUE(rows("987654321").empty());
-    // Nor is a match made of the end of one text and the start of the next.
-    EXPECT_TRUE(rows("KB50000").empty());
-    EXPECT_TRUE(rows("2023-11-1422:14").empty());
-    EXPECT_TRUE(rows("no such text").empty());
-}
-
-TEST(ListFilter, EmptyNeedleKeepsEveryRow) {
-    EXPECT_EQ(rows(""), (RowIndices{0, 1, 2, 3}));
-    EXPECT_TRUE(filterRows({}, "").empty());
-    EXPECT_TRUE(filterRows({}, "x").empty());
-}
-
-TEST(ListFilter, AsciiLettersIgnoreCaseOtherCharactersMatchExactly) {
-    for (const char* needle : {"persist", "PERSIST", "pErSiSt.DB", "/VAR/"})
-        EXPECT_EQ(rows(needle), (RowIndices{0, 1})) << needle;
-    EXPECT_EQ(rows("b/S"), (RowIndices{1}));
-    EXPECT_EQ(rows("kb"), (RowIndices{0, 1, 2, 3}));
-    // Non-ASCII letters are compared as they are: é finds é, É does not.
-    EXPECT_EQ(rows("\xc3\xa9t\xc3\xa9"), (RowIndices{2}));
-    EXPECT_EQ(rows("SPECIAL \xc3\xa9T"), (RowIndices{2}));
-    EXPECT_TRUE(rows("\xc3\x89t\xc3\x89").empty());
-    // A needle as long as the text, and one longer.
-    EXPECT_EQ(rows("/VAR/PERSIST.DB"), (RowIndices{0, 1}));
-    EXPECT_TRUE(rows("/var/Persist.db/").empty());
-    EXPECT_TRUE(lineMatches(kLines[0], "10 kb"));
-    EXPECT_FALSE(lineMatches(kLines[0], "20 kb"));
-}
-
-TEST(ListFilter, NarrowingFromThePreviousResultEqualsFilteringAfresh) {
+TEST(ListFilter, NarrowingTypedTextFindsWhatFilteringAfreshFinds) {
     // Lines enough, and varied enough, that each typed character drops some of them.
-    std::vector<StatLine> many;
+    std::string bytes;
     for (int i = 0; i < 500; ++i) {
         const std::string n = std::to_string(i * 37 % 1000);
-        many.push_back(line(n + ":00", "1" + n, std::to_string(i % 7), n + " KB",
-                            std::to_string(i * 13) + " B/s",
-                            (i % 3 ? "Persist/" : "special/") + n + (i % 2 ? ".LOG" : ".log")));
+        bytes += statLine(1000 + i * 37 % 1000, i * 13 * 1024,
+                          (i % 3 ? "Persist/" : "special/") + n + (i % 2 ? ".LOG" : ".log")) +
+                 "\n";
     }
-    const ListSearchIndex index(many);
-    for (const std::string typed : {"persist/2", "SPECIAL/1", "12 kb", "13 b/s", "9.LoG"}) {
-        RowIndices previous = filterRows(many, "");
-        RowIndices indexed = previous;
+    const auto model = loaded(bytes);
+    const ListSearchIndex index(model->statList());
+    for (const std::string typed : {"persist/2", "SPECIAL/1", "12 kb", "13 b/s", "9.LoG", "-3"}) {
+        RowIndices previous = index.filter("");
         for (std::size_t n = 1; n <= typed.size(); ++n) {
             const std::string needle = typed.substr(0, n);
             ASSERT_TRUE(narrows(typed.substr(0, n - 1), needle));
-            previous = narrowRows(many, previous, needle);
-            ASSERT_EQ(previous, filterRows(many, needle)) << needle;
-            ASSERT_EQ(index.narrow(indexed, needle), previous) << needle;
+            previous = index.narrow(previous, needle);
+            ASSERT_EQ(previous, test::plainFilter(model->statList(), needle)) << needle;
             ASSERT_EQ(index.filter(needle), previous) << needle;
-            indexed = previous;
         }
         EXPECT_FALSE(previous.empty()) << typed;
     }
-}
-
-TEST(ListFilter, TheIndexFindsWhatTheLinesHold) {
-    const ListSearchIndex index(kLines);
-    EXPECT_EQ(index.size(), kLines.size());
-    for (const char* needle : {"",          "2023-11-14",
-                               "22:13:20",  "60",
-                               "2929 KB",   "-1 kb",
-                               "50000 b/S", ".log",
-                               "PERSIST",   "\"quoted\"\n",
-                               "TypeOnly",  "987654321",
-                               "KB50000",   "2023-11-1422:14",
-                               "db/",       "\xc3\xa9t\xc3\xa9",
-                               "\xc3\x89",  "/var/Persist.db/",
-                               "\xff",      "db\xff",
-                               "x"}) {
-        EXPECT_EQ(index.filter(needle), rows(needle)) << needle;
-        EXPECT_EQ(index.narrow(rows(""), needle), rows(needle)) << needle;
-    }
-    // A text may hold a NUL; it is searched like any other byte.
-    std::vector<StatLine> nul{line("", "", "", "", "", std::string("a\0b", 3))};
-    EXPECT_EQ(ListSearchIndex(nul).filter(std::string("A\0", 2)), (RowIndices{0}));
-    EXPECT_EQ(filterRows(nul, std::string("A\0", 2)), (RowIndices{0}));
-    EXPECT_TRUE(ListSearchIndex(std::vector<StatLine>{}).filter("").empty());
-    EXPECT_TRUE(ListSearchIndex(std::vector<StatLine>{}).filter("a").empty());
 }
 
 TEST(ListFilter, OnlyAnExtendedNeedleNarrows) {
@@ -135,11 +104,6 @@ TEST(ListFilter, OnlyAnExtendedNeedleNarrows) {
     EXPECT_FALSE(narrows("ab", "a"));  // deleting a character widens the result
     EXPECT_FALSE(narrows("ab", "ba"));
     EXPECT_FALSE(narrows("a", ""));
-}
-
-TEST(ListFilter, NarrowingDropsRowsPastTheEndOfAShorterList) {
-    const std::vector<StatLine> shorter(kLines.begin(), kLines.begin() + 2);
-    EXPECT_EQ(narrowRows(shorter, RowIndices{0, 1, 2, 3}, "KB"), (RowIndices{0, 1}));
 }
 
 }  // namespace

@@ -1,99 +1,72 @@
-#include "analysis/loader.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <latch>
+#include <mutex>
+#include <set>
+#include <thread>
 
-#include "analysis/byte_source.h"
-#include "records/line_decoder.h"
+#include "analysis/quillstat.h"
 #include "tests/support.h"
 
 namespace quill {
 namespace {
 
-using test::FailingSource;
-
-using test::loadBytes;
 using test::statLine;
 
 const std::vector<test::Proc> kThree{{"/a/p", 4096}, {"q", 2048}, {"r", 1024}};
 
-const std::string kTwoLines =
-    statLine(1000, 1024, "Persist/1", kThree) + "\n" + statLine(1060, 3000000, "Persist/2", kThree);
-
-std::vector<std::string> texts(const Quillstat& model) {
-    std::vector<std::string> out;
-    for (const auto& l : model.statList())
-        out.push_back(l.prevDate.str() + "|" + l.entryDate.str() + "|" + l.size + "|" + l.duration +
-                      "|" + l.rate + "|" + l.entry.file.str());
-    return out;
-}
-
-class Load : public ::testing::Test {
-protected:
-    test::ScopedTimeZone utc{"UTC"};
-    Quillstat model;
-};
-
-TEST(LastPathComponent, NamesTheFileWithoutItsFolders) {
-    EXPECT_EQ(lastPathComponent("/var/log/stats.jsonl"), "stats.jsonl");
-    EXPECT_EQ(lastPathComponent("stats.jsonl"), "stats.jsonl");
-    EXPECT_EQ(lastPathComponent("/var/log/"), "log");
-    EXPECT_EQ(lastPathComponent("/"), "/");
-}
-
-TEST_F(Load, CancelNoLocationAndRemoteLocationsChangeNothing) {
-    loadBytes(model, kTwoLines, "day.jsonl");
-    const auto local = FileLocation::local("/nonexistent/a.jsonl");
-    EXPECT_EQ(model.loadStatFile(0, local).status, LoadStatus::Ignored);
-    EXPECT_EQ(model.loadStatFile(2, local).status, LoadStatus::Ignored);
-    EXPECT_EQ(model.loadStatFile(kResponseOK, std::nullopt).status, LoadStatus::Ignored);
-    EXPECT_EQ(model.loadStatFile(kResponseOK, FileLocation::remote("sftp://h/a.jsonl")).status,
-              LoadStatus::Ignored);
-    EXPECT_EQ(model.fileName(), "day.jsonl");
-    EXPECT_EQ(model.statList().size(), 2u);
-}
-
-TEST_F(Load, FillsListAndSeriesInFileOrder) {
-    const auto outcome = loadBytes(model, kTwoLines, "day.jsonl");
-    EXPECT_EQ(outcome.status, LoadStatus::Loaded);
-    EXPECT_EQ(model.fileName(), "day.jsonl");
-    EXPECT_EQ(
-        texts(model),
-        (std::vector<std::string>{
-            "|00:16:40+0000 1970-01-01|1 KB|||Persist/1",
-            "00:16:40+0000 1970-01-01|00:17:40+0000 1970-01-01|2929 KB|60|50000 B/s|Persist/2"}));
-    EXPECT_EQ(model.startTime(), 1000);
-    EXPECT_EQ(model.pointsPersist().size(), 6u);
-    EXPECT_EQ(model.ratesPoints().size(), 2u);
-}
-
-TEST_F(Load, BadLinesAreSkippedWithoutBreakingTheChain) {
-    const std::string bytes = statLine(1000, 0, "Persist/1") + "\n   \n{\"bad\":1}\n" +
-                              statLine(1100, 0, "Persist/2") + "\n";
-    loadBytes(model, bytes);
-    ASSERT_EQ(model.statList().size(), 2u);
-    EXPECT_EQ(model.statList()[1].duration, "100");
-}
-
-TEST_F(Load, LinesLongerThanAnyBufferAndManyLinesLoadWhole) {
+/// `count` Persist lines from time `from` on, each with three processes.
+std::string persistLines(int count, int from = 100) {
     std::string bytes;
+    for (int i = 0; i < count; ++i) bytes += statLine(from + i, i, "Persist/x", kThree) + "\n";
+    return bytes;
+}
+
+/// Everything a view of the model shows, to tell whether a load changed it.
+std::string shown(const Quillstat& model) {
+    const std::vector<std::string> lines = test::texts(model.statList());
+    return model.fileName() + " " + std::to_string(lines.size()) + " " +
+           (lines.empty() ? "" : lines.front() + " " + lines.back()) + " " +
+           std::to_string(model.pointsPersist().size()) + " " +
+           std::to_string(model.pointsSpecial().size()) + " " +
+           std::to_string(model.ratesPoints().size()) + " " + std::to_string(model.startTime());
+}
+
+TEST(Load, FillsListAndSeriesInFileOrderSkippingBadLines) {
+    Quillstat model;
+    const std::string bytes = statLine(1000, 1024, "Persist/1", kThree) + "\n   \n{\"bad\":1}\n" +
+                              statLine(1060, 3000000, "Persist/2", kThree) + "\n";
+    EXPECT_EQ(model.loadStatBytes("day.jsonl", bytes).status, LoadStatus::Loaded);
+    EXPECT_EQ(shown(model),
+              "day.jsonl 2 |00:16:40+0000 1970-01-01|1 KB|||0|Persist/1|stats|r|1024|/a/p=4096|q="
+              "2048|r=1024 00:16:40+0000 1970-01-01|00:17:40+0000 1970-01-01|2929 KB|60|50000 "
+              "B/s|48|Persist/2|stats|r|3000000|/a/p=4096|q=2048|r=1024 6 0 2 1000");
+}
+
+TEST(Load, AFileOnDiskLoadsAsItsBytesDo) {
+    // A line of about 650 KB spans many chunks, and many lines span many more.
     std::vector<test::Proc> many;
     for (int i = 0; i < 20000; ++i) many.push_back({"/p/" + std::to_string(i), i});
-    bytes += statLine(1000, 1, "Persist/long", many) + "\n";  // ~650 KB: spans chunks
-    for (int i = 0; i < 30000; ++i) bytes += statLine(2000 + i, i, "other") + "\n";
-    loadBytes(model, bytes);
-    ASSERT_EQ(model.statList().size(), 30001u);
-    EXPECT_EQ(model.statList()[0].entry.processList.size(), 20000u);
-    EXPECT_EQ(model.statList()[30000].entry.unixTime, 31999);
+    const std::string bytes = statLine(1000, 1, "Persist/long", many) + "\n" + persistLines(30000);
+    const test::TempDir dir;
+    Quillstat model;
+    EXPECT_EQ(model.loadStatPath(dir.write("disk.jsonl", bytes)).status, LoadStatus::Loaded);
+    EXPECT_EQ(model.fileName(), "disk.jsonl");
+    const std::vector<std::string> fromDisk = test::texts(model.statList());
+    ASSERT_EQ(fromDisk.size(), 30001u);
+    EXPECT_EQ(model.statList().processCount(0), 20000u);
+    model.loadStatBytes("bytes.jsonl", bytes);
+    EXPECT_EQ(test::texts(model.statList()), fromDisk);
 }
 
-TEST_F(Load, UnreadableFileEmptiesTheListButKeepsTheOldPoints) {
-    loadBytes(model, kTwoLines);
-    model.selectStat(model.statList()[0]);
+TEST(Load, UnreadableFileEmptiesTheListButKeepsTheOldPoints) {
+    Quillstat model;
+    model.loadStatBytes("day.jsonl", persistLines(2, 1000));
+    model.selectStat(model.statList().line(0));
     test::TempDir dir;
-    const std::string secret = dir.write("secret.jsonl", kTwoLines);
+    const std::string secret = dir.write("secret.jsonl", persistLines(2));
     ::chmod(secret.c_str(), 0);
     // A FIFO without a writer would block a plain open() for good.
     const std::pair<std::string, std::string> cases[] = {
@@ -107,62 +80,128 @@ TEST_F(Load, UnreadableFileEmptiesTheListButKeepsTheOldPoints) {
         if (path.empty()) continue;
         SCOPED_TRACE(path);
         const test::Watchdog watchdog;
-        const auto outcome = model.loadStatFile(kResponseOK, FileLocation::local(path));
+        const LoadOutcome outcome = model.loadStatPath(path);
         EXPECT_EQ(outcome.status, LoadStatus::ReadFailed);
         EXPECT_EQ(outcome.error, error);
+        EXPECT_EQ(model.fileName(), lastPathComponent(path));
     }
-    EXPECT_EQ(model.fileName(), lastPathComponent(dir.path().string()));
-    EXPECT_TRUE(model.statList().empty());
-    EXPECT_TRUE(model.ratesPoints().empty());
-    EXPECT_EQ(model.pointsPersist().size(), 6u);
-    EXPECT_TRUE(model.selectedStat());
+    EXPECT_EQ(shown(model), std::string(lastPathComponent(dir.path().string())) + " 0  6 0 0 1000");
     EXPECT_EQ(model.selectedStatStats().size(), 3u);
-    EXPECT_EQ(model.startTime(), 1000);
 }
 
-TEST_F(Load, AnotherLoadReplacesTheListAndKeepsTheEarliestTime) {
-    loadBytes(model, kTwoLines);
-    const Uuid firstId = model.statList()[0].id;
-    loadBytes(model, statLine(5000, 0, "Special/1", kThree) + "\n");
-    ASSERT_EQ(model.statList().size(), 1u);
-    EXPECT_EQ(model.startTime(), 1000);
-    EXPECT_EQ(model.pointsSpecial()[0].time, 4000);
-    EXPECT_TRUE(model.pointsPersist().empty());
+TEST(Load, AnotherLoadReplacesTheListKeepsTheEarliestTimeAndNewIds) {
+    Quillstat model;
+    model.loadStatBytes("a.jsonl", persistLines(3, 1000));
+    const std::shared_ptr<const StatTable> first = model.statListTable();
+    model.loadStatBytes("b.jsonl", statLine(5000, 0, "Special/1", kThree) + "\n");
+    EXPECT_EQ(shown(model).substr(0, 10), "b.jsonl 1 ");
+    EXPECT_EQ(model.pointsSpecial().point(0).time, 4000);
+    EXPECT_TRUE(model.pointsPersist().empty() && model.ratesPoints().empty());
     for (const std::string bytes : {"", "\n\n"}) {
-        EXPECT_EQ(loadBytes(model, bytes, "empty.jsonl").status, LoadStatus::Loaded);
-        EXPECT_EQ(model.fileName(), "empty.jsonl");
-        EXPECT_TRUE(model.statList().empty() && model.pointsSpecial().empty());
-        EXPECT_EQ(model.startTime(), 1000);
+        EXPECT_EQ(model.loadStatBytes("empty.jsonl", bytes).status, LoadStatus::Loaded);
+        EXPECT_EQ(shown(model), "empty.jsonl 0  0 0 0 1000");
     }
-    loadBytes(model, kTwoLines);
-    EXPECT_NE(model.statList()[0].id, firstId);
+    model.loadStatBytes("a.jsonl", persistLines(3, 1000));
+    const StatTable& again = model.statList();
+    // A line keeps its id for as long as its table lives; the same bytes loaded again, and
+    // the points, get ids of their own.
+    std::set<std::array<std::uint8_t, 16>> ids;
+    for (const StatTable* table : {first.get(), &again}) {
+        for (std::size_t i = 0; i < table->size(); ++i) {
+            EXPECT_EQ(table->lineId(i), table->lineId(i));
+            EXPECT_EQ(table->rowOf(table->lineId(i)), i);
+            ids.insert(table->lineId(i).bytes);
+            ids.insert(table->pointId(1, 3 * i).bytes);
+            ids.insert(table->pointId(3, i).bytes);
+        }
+    }
+    EXPECT_EQ(ids.size(), 18u);
+    EXPECT_EQ(again.rowOf(first->lineId(0)), StatTable::kNone);
+    EXPECT_EQ(again.rowOf(again.pointId(3, 0)), StatTable::kNone);
+    EXPECT_EQ(test::texts(again), test::texts(*first));
 }
 
-TEST_F(Load, AReadFailingPartWayEndsAsOneThatFailedAtOnce) {
-    loadBytes(model, statLine(5000, 0, "Special/1", kThree));
-    std::string big;
-    for (int i = 0; i < 20000; ++i) big += statLine(100 + i, 0, "Persist/x", kThree) + "\n";
-    // Far into the file, so that earlier chunks have been derived already.
-    const FailingSource source(big, big.size() - 1000);
-    const LoadOutcome outcome = model.loadStatSource("big.jsonl", source);
-    EXPECT_EQ(outcome.status, LoadStatus::ReadFailed);
-    EXPECT_EQ(outcome.error, "Input/output error");
-    EXPECT_EQ(model.fileName(), "big.jsonl");
-    EXPECT_TRUE(model.statList().empty());
-    EXPECT_EQ(model.startTime(), 5000);
+// A read failing part-way ends as one that failed at once: the new name over no lines and no
+// rates, the rest of the model as it was.
+TEST(Load, AReadFailingAnywhereEndsAsOneThatFailedAtOnce) {
+    const std::string bytes = persistLines(20000);
+    const test::Watchdog watchdog;
+    for (const std::uint64_t at : {std::uint64_t{0}, bytes.size() / 2, bytes.size() - 1000}) {
+        for (const unsigned threads : {1u, 3u}) {
+            SCOPED_TRACE(testing::Message() << "at " << at << ", threads " << threads);
+            Quillstat model;
+            model.loadStatBytes("before.jsonl", statLine(5000, 0, "Special/1", kThree));
+            model.selectStat(model.statList().line(0));
+            const test::HookedSource source(bytes, at, [] { return EIO; });
+            const LoadOutcome outcome =
+                model.applyLoad(readStatSource("big.jsonl", source, nullptr, {4096, threads}));
+            EXPECT_EQ(outcome.status, LoadStatus::ReadFailed);
+            EXPECT_EQ(outcome.error, "Input/output error");
+            EXPECT_EQ(shown(model), "big.jsonl 0  0 3 0 5000");
+            EXPECT_EQ(model.selectedStatStats().size(), 3u);
+        }
+    }
 }
 
-TEST_F(Load, AFileOnDiskLoadsAsItsBytesDo) {
-    test::TempDir dir;
-    std::string bytes;
-    for (int i = 0; i < 5000; ++i) bytes += statLine(1000 + i, i, "Persist/x", kThree) + "\n";
-    const std::string path = dir.write("disk.jsonl", bytes);
-    EXPECT_EQ(model.loadStatPath(path).status, LoadStatus::Loaded);
-    const std::vector<std::string> fromDisk = texts(model);
-    EXPECT_EQ(model.fileName(), "disk.jsonl");
-    loadBytes(model, bytes);
-    EXPECT_EQ(texts(model), fromDisk);
-    EXPECT_EQ(fromDisk.size(), 5000u);
+TEST(Load, ACancelledLoadChangesNothing) {
+    const std::string bytes = persistLines(20000, 10);
+    // The last place lies within the last line: the chunk after it reads the byte before its
+    // start only.
+    const std::uint64_t places[] = {0, bytes.size() / 3, bytes.size() - 20};
+    const test::Watchdog watchdog;
+    for (const std::uint64_t at : places) {
+        for (const unsigned threads : {1u, 4u}) {
+            SCOPED_TRACE(testing::Message() << "at " << at << ", threads " << threads);
+            Quillstat model;
+            model.loadStatBytes("before.jsonl", persistLines(3, 1000));
+            const std::string before = shown(model);
+            LoadControl control;
+            const test::HookedSource source(bytes, at, [&] {
+                control.cancel();
+                return 0;
+            });
+            StatLoad load = readStatSource("new.jsonl", source, &control, {4096, threads});
+            EXPECT_EQ(load.status, LoadStatus::Ignored);
+            EXPECT_LT(control.bytesDone(), bytes.size());
+            EXPECT_EQ(model.applyLoad(std::move(load)).status, LoadStatus::Ignored);
+            EXPECT_EQ(shown(model), before);
+        }
+    }
+}
+
+TEST(Load, TwoLoadsAtOnceEachReadTheirOwnFile) {
+    const std::string a = persistLines(5000, 100);
+    const std::string b = statLine(50, 7, "Special/b", kThree) + "\n" + persistLines(7000, 200);
+    // Neither read goes on before both loads have begun.
+    std::latch bothReading(2);
+    const auto meet = [&bothReading] {
+        return [&bothReading, once = std::make_shared<std::once_flag>()] {
+            std::call_once(*once, [&] { bothReading.arrive_and_wait(); });
+            return 0;
+        };
+    };
+    const test::HookedSource sourceA(a, a.size() / 2, meet());
+    const test::HookedSource sourceB(b, 0, meet());
+    StatLoad loadA;
+    StatLoad loadB;
+    LoadControl controlB;
+    {
+        const test::Watchdog watchdog;
+        std::thread first([&] { loadA = readStatSource("a.jsonl", sourceA, nullptr, {4096, 2}); });
+        loadB = readStatSource("b.jsonl", sourceB, &controlB, {4096, 2});
+        first.join();
+    }
+    ASSERT_EQ(loadA.status, LoadStatus::Loaded);
+    ASSERT_EQ(loadB.status, LoadStatus::Loaded);
+    EXPECT_GE(controlB.bytesDone(), b.size());
+    Quillstat model;
+    model.applyLoad(std::move(loadB));
+    Quillstat plain;
+    plain.loadStatBytes("b.jsonl", b);
+    EXPECT_EQ(shown(model), shown(plain));
+    EXPECT_EQ(test::texts(model.statList()), test::texts(plain.statList()));
+    plain.loadStatBytes("a.jsonl", a);
+    EXPECT_EQ(test::texts(*loadA.table), test::texts(plain.statList()));
 }
 
 }  // namespace
