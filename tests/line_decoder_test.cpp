@@ -23,20 +23,32 @@ std::string variant(const std::string& from, const std::string& to) {
     return line.replace(at, from.size(), to);
 }
 
+/// Every member of a record in one text.
+std::string describe(const StatEntry& e) {
+    std::string text = std::to_string(e.unixTime) + " " + std::to_string(e.totalBytes) + " " +
+                       e.type.str() + " " + e.record.str() + " " + e.file.str();
+    for (const auto& p : e.processList)
+        text += " " + p.process.str() + "=" + std::to_string(p.sizeBytes);
+    return text;
+}
+
 TEST(LineDecoder, DecodesEveryMemberInOrder) {
+    const std::string good = "1700000000 3000000 t r Persist/0001.tracev3";
+    const std::string procs = " /usr/libexec/logd=2048 kernel_task=-1500";
+    const std::pair<std::string, std::string> cases[] = {
+        {kGood, good + procs},
+        {variant("Persist/0001", "Persist/\xFF\xE2\x82"),  // repaired, not refused
+         "1700000000 3000000 t r Persist/\xEF\xBF\xBD\xEF\xBF\xBD.tracev3" + procs},
+        {variant(R"("type":"t")", R"("type":"first","type":"t")"), good + procs},  // the last
+        {variant(R"("file":"Persist/0001.tracev3")", R"("file":"Persist\/\u00e9\"q\"")"),
+         "1700000000 3000000 t r Persist/\xC3\xA9\"q\"" + procs},
+    };
     LineDecoder decoder;
-    const auto e = decoder.decode(kGood);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->unixTime, 1700000000);
-    EXPECT_EQ(e->totalBytes, 3000000);
-    ASSERT_EQ(e->processList.size(), 2u);
-    EXPECT_EQ(e->processList[0].process.view(), "/usr/libexec/logd");
-    EXPECT_EQ(e->processList[0].sizeBytes, 2048);
-    EXPECT_EQ(e->processList[1].process.view(), "kernel_task");
-    EXPECT_EQ(e->processList[1].sizeBytes, -1500);
-    EXPECT_EQ(e->type.view(), "t");
-    EXPECT_EQ(e->record.view(), "r");
-    EXPECT_EQ(e->file.view(), "Persist/0001.tracev3");
+    for (const auto& [line, expected] : cases) {
+        const auto e = decoder.decode(line);
+        ASSERT_TRUE(e) << line;
+        EXPECT_EQ(describe(*e), expected);
+    }
 }
 
 TEST(LineDecoder, AcceptsFormsAroundTheRequiredMembers) {
@@ -53,8 +65,6 @@ TEST(LineDecoder, AcceptsFormsAroundTheRequiredMembers) {
         {"carriageReturnAndSpaces", " \t" + kGood + " \r"},
         {"int64Extremes", variant("1700000000", "-9223372036854775808")},
         {"int64Max", variant("3000000", "9223372036854775807")},
-        {"escapedStrings",
-         variant(R"("file":"Persist/0001.tracev3")", R"("file":"Persist\/\u00e9\"q\"")")},
         // Valid JSON that the parser refuses on its own, where only ignored members hold it.
         {"bigIntegers",
          variant(R"("type")",
@@ -104,28 +114,6 @@ TEST(LineDecoder, FailsTheWholeLineOnAnyBreach) {
         {"invalidAfterBig", variant(R"("type")", R"("big":1e400,"type")") + "x"},
     };
     for (const auto& c : cases) EXPECT_FALSE(decoder.decode(c.line)) << c.name;
-}
-
-TEST(LineDecoder, RepairsIllFormedBytesInsideStrings) {
-    LineDecoder decoder;
-    const auto e = decoder.decode(variant("Persist/0001", "Persist/\xFF\xE2\x82"));
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->file.view(), "Persist/\xEF\xBF\xBD\xEF\xBF\xBD.tracev3");
-}
-
-TEST(LineDecoder, DuplicateMemberTakesTheLastValue) {
-    LineDecoder decoder;
-    const auto e = decoder.decode(variant(R"("type":"t")", R"("type":"first","type":"t")"));
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->type.view(), "t");
-}
-
-TEST(LineDecoder, SharesRepeatedTextsAcrossLines) {
-    LineDecoder decoder;
-    const auto a = decoder.decode(kGood);
-    const auto b = decoder.decode(kGood);
-    ASSERT_TRUE(a && b);
-    EXPECT_TRUE(a->processList[0].process.sharesBufferWith(b->processList[0].process));
 }
 
 TEST(LineDecoder, DecodesInPlaceInsideALargerBuffer) {
