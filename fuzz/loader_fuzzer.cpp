@@ -10,14 +10,15 @@
 #include <vector>
 
 #include "analysis/date_format.h"
-#include "analysis/loader.h"
+#include "analysis/derivation.h"
 #include "analysis/quillstat.h"
 #include "analysis/record_decoding.h"
 #include "fuzz/invariants.h"
 #include "records/line_decoder.h"
-#include "records/records.h"
 
 namespace {
+
+using quill::StatTable;
 
 void check(bool holds, const char* invariant) {
     if (!holds) quill::fuzz::fail("loader_fuzzer", invariant);
@@ -40,38 +41,44 @@ std::vector<quill::StatEntry> referenceEntries(std::string_view text) {
     return entries;
 }
 
-void checkLines(const quill::Quillstat& model, std::string_view text) {
-    const auto& lines = model.statList();
-    const std::vector<quill::StatEntry> expected = referenceEntries(text);
-    check(lines.size() == expected.size(), "every decodable line loaded, and only those");
-    std::int64_t earliest = quill::Quillstat::kInitialStartTime;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const quill::StatLine& line = lines[i];
-        check(quill::fuzz::sameEntry(line.entry, expected[i]),
-              "loaded record equals the line decoded alone");
-        check(!line.entryDate.empty(), "entryDate is not empty");
-        check(line.entryDate.size() <= quill::DateFormatter::kMaxLength, "entryDate fits");
-        earliest = std::min(earliest, line.entry.unixTime);
-    }
-    check(model.startTime() == earliest, "a fresh model starts at its earliest record");
+void checkEntries(const StatTable& table, const std::vector<quill::StatEntry>& expected) {
+    check(table.size() == expected.size(), "every decodable line loaded, and only those");
+    for (std::size_t i = 0; i < table.size() && i < expected.size(); ++i)
+        check(quill::fuzz::sameEntry(table.entry(i), expected[i]),
+              "loaded record equals the line decoded alone, in file order");
 }
 
-void checkSeries(const quill::Quillstat& model) {
+void checkLines(const quill::Quillstat& model, const std::vector<quill::StatEntry>& expected) {
+    const StatTable& table = model.statList();
+    checkEntries(table, expected);
+    quill::LineTexts texts;
+    std::int64_t earliest = quill::Quillstat::kInitialStartTime;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::string date = texts.entryDate(table, i);
+        check(!date.empty() && date.size() <= quill::DateFormatter::kMaxLength, "entryDate fits");
+        const std::uint32_t previous = table.previous(i);
+        check(previous == StatTable::kNone ||
+                  (previous < i && table.category(previous) == table.category(i)),
+              "a line follows an earlier one of its own category");
+        check(!table.hasInterval(i) ||
+                  (previous != StatTable::kNone && table.unixTime(previous) >= 1),
+              "an interval runs from a set clock");
+        earliest = std::min(earliest, table.unixTime(i));
+    }
+    check(model.startTime() == earliest, "a fresh model starts at its earliest record");
     check(model.pointsPersist().size() == 3 * model.ratesPoints().size(),
           "three Persist points per rate point");
     check(model.pointsSpecial().size() % 3 == 0, "three Special points per record");
-    check(model.ratesPoints().size() <= model.statList().size(), "at most one rate per line");
+    check(model.ratesPoints().size() <= table.size(), "at most one rate per line");
 }
 
-void checkSelection(quill::Quillstat& model, const quill::StatLine& line) {
+void checkSelection(quill::Quillstat& model, std::size_t i) {
+    const quill::StatLine line = model.statList().line(i);
     model.selectStat(line);
-    const auto& selected = model.selectedStat();
-    check(selected.has_value() && quill::fuzz::sameEntry(*selected, line.entry),
-          "selection is the line");
+    check(quill::fuzz::sameEntry(*model.selectedStat(), line.entry), "selection is the line");
     check(model.selectedStatStats().size() == line.entry.processList.size(),
           "one row per process of the selection");
-    const std::string date = model.selectedDateText();
-    check(!date.empty() && date != "date not available", "a selection has a date");
+    check(model.selectedDateText() != "date not available", "a selection has a date");
 }
 
 /// `text` with an ignored member that the JSON parser refuses put into every line's object.
@@ -86,61 +93,54 @@ std::string withIgnoredMembers(std::string_view text) {
     }
 }
 
-/// Decoding in chunks of any size, on one thread or several, finds the records of decoding the
-/// whole text at once: no line is lost, cut or read twice where a chunk ends.
-void checkChunks(std::string_view text, std::size_t chunkBytes, unsigned threads) {
+/// Decoding in chunks of any size, on one thread or several, finds the records of decoding
+/// line by line, related to the previous ones of their categories as in one piece: no line is
+/// lost, cut or read twice where a chunk ends, and no chain breaks there.
+void checkChunks(std::string_view text, const StatTable& whole,
+                 const std::vector<quill::StatEntry>& expected, std::size_t chunkBytes,
+                 unsigned threads) {
     const quill::MemorySource source(text);
-    std::vector<quill::StatEntry> found;
-    const auto collect = [&](quill::RecordBatch batch) {
-        for (std::size_t i = 0; i < batch.records.size(); ++i)
-            found.push_back(batch.records.take(i));
-    };
-    const std::string error = quill::decodeRecords(source, collect, {chunkBytes, threads});
-    check(error.empty(), "memory reads without an error");
-    const std::vector<quill::StatEntry> expected = referenceEntries(text);
-    check(found.size() == expected.size(), "chunks hold every line once");
-    for (std::size_t i = 0; i < found.size() && i < expected.size(); ++i)
-        check(quill::fuzz::sameEntry(found[i], expected[i]), "chunks keep the records in order");
-}
-
-void loadAndCheck(std::string_view text) {
-    quill::Quillstat model;
-    const auto outcome = model.loadStatBytes("fuzz.jsonl", text);
-    check(outcome.status == quill::LoadStatus::Loaded, "bytes in memory load");
-    check(model.fileName() == "fuzz.jsonl", "fileName is the given name");
-    checkLines(model, text);
-    checkSeries(model);
-    check(model.selectedDateText() == "date not available", "no selection, no date");
-    if (!model.statList().empty()) {
-        checkSelection(model, model.statList().front());
-        checkSelection(model, model.statList().back());
-    }
-
-    // Loading again replaces what the first load left rather than adding to it; the file now
-    // holds an ignored member in every line, which must change none of its records.
-    const std::vector<quill::StatLine> lines = model.statList();
-    const std::size_t persistCount = model.pointsPersist().size();
-    const std::string ignoring = withIgnoredMembers(text);
-    model.loadStatBytes("fuzz.jsonl", ignoring);
-    check(model.statList().size() == lines.size(), "a reload replaces the lines");
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        check(quill::fuzz::sameEntry(model.statList()[i].entry, lines[i].entry),
-              "an ignored member changes no record");
-    check(model.pointsPersist().size() == persistCount, "a reload replaces the series");
-    checkSeries(model);
+    quill::StatTableBuilder builder;
+    const quill::DecodeResult result =
+        quill::decodeRecords(source, [&](quill::ChunkBatch batch) { builder.append(batch.lines); },
+                             {chunkBytes, threads});
+    check(result.error.empty() && !result.cancelled, "memory reads without an error");
+    const auto table = builder.finish();
+    checkEntries(*table, expected);
+    for (std::size_t i = 0; i < table->size() && i < whole.size(); ++i)
+        check(table->previous(i) == whole.previous(i) && table->interval(i) == whole.interval(i) &&
+                  table->rateInt(i) == whole.rateInt(i),
+              "chains of categories cross chunks");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    loadAndCheck(text);
+    const std::vector<quill::StatEntry> expected = referenceEntries(text);
+    quill::Quillstat model;
+    quill::StatLoad load = quill::readStatSource("fuzz.jsonl", quill::MemorySource(text));
+    check(load.status == quill::LoadStatus::Loaded, "bytes in memory load");
+    check(model.applyLoad(std::move(load)).status == quill::LoadStatus::Loaded, "and apply");
+    check(model.fileName() == "fuzz.jsonl", "fileName is the given name");
+    checkLines(model, expected);
+    check(model.selectedDateText() == "date not available", "no selection, no date");
+    const std::shared_ptr<const StatTable> first = model.statListTable();
+    if (!first->empty()) {
+        checkSelection(model, 0);
+        checkSelection(model, first->size() - 1);
+    }
+    // Loading again replaces what the first load left; an ignored member in every line must
+    // change none of its records.
+    model.loadStatBytes("fuzz.jsonl", withIgnoredMembers(text));
+    checkLines(model, expected);
     if (size > 0) {
         // Chunks small enough to cut most lines. Threads for a few inputs only, and over a few
         // chunks: starting them, and handing each chunk over, costs more than the checks.
         const std::size_t chunkBytes = 1 + data[0] % 61;
-        checkChunks(text, chunkBytes, 1);
-        if (data[size - 1] % 16 == 0) checkChunks(text, std::max(chunkBytes, size / 8 + 1), 3);
+        checkChunks(text, *first, expected, chunkBytes, 1);
+        if (data[size - 1] % 16 == 0)
+            checkChunks(text, *first, expected, std::max(chunkBytes, size / 8 + 1), 3);
     }
     return 0;
 }
