@@ -29,7 +29,6 @@ public:
     }
     constexpr void insert(Field f) { bits_ |= bit(f); }
     constexpr bool contains(Field f) const { return (bits_ & bit(f)) != 0; }
-    constexpr bool empty() const { return bits_ == 0; }
     friend constexpr bool operator==(FieldSet, FieldSet) = default;
 
 private:

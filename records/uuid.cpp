@@ -25,12 +25,6 @@ std::uint64_t entropySeed() {
 
 }  // namespace
 
-bool Uuid::isNull() const noexcept {
-    for (auto b : bytes)
-        if (b != 0) return false;
-    return true;
-}
-
 UuidGenerator::UuidGenerator() : UuidGenerator(entropySeed()) {}
 
 UuidGenerator::UuidGenerator(std::uint64_t seed) {

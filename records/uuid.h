@@ -9,7 +9,6 @@ namespace quill {
 struct Uuid {
     std::array<std::uint8_t, 16> bytes{};
 
-    bool isNull() const noexcept;
     friend bool operator==(const Uuid&, const Uuid&) = default;
 };
 
