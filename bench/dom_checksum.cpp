@@ -6,45 +6,56 @@ namespace quill::bench {
 
 namespace {
 
-std::uint64_t visitObject(simdjson::dom::object object) {
+using simdjson::dom::element;
+
+std::uint64_t integer(element value) {
+    std::int64_t n = 0;
+    return value.get_int64().get(n) == simdjson::SUCCESS ? static_cast<std::uint64_t>(n) : 0;
+}
+
+std::uint64_t text(element value) {
+    std::string_view s;
+    if (value.get_string().get(s) != simdjson::SUCCESS || s.empty()) return 0;
+    return s.size() + static_cast<unsigned char>(s.back());
+}
+
+std::uint64_t process(element value) {
+    simdjson::dom::object object;
+    if (value.get_object().get(object) != simdjson::SUCCESS) return 0;
     std::uint64_t sum = 0;
-    for (auto field : object) sum += field.key.size() + domChecksum(field.value);
+    for (auto field : object) {
+        if (field.key == "process")
+            sum += text(field.value);
+        else if (field.key == "sizeBytes")
+            sum += integer(field.value);
+    }
     return sum;
 }
 
-std::uint64_t visitArray(simdjson::dom::array array) {
+std::uint64_t processList(element value) {
+    simdjson::dom::array array;
+    if (value.get_array().get(array) != simdjson::SUCCESS) return 0;
     std::uint64_t sum = 0;
-    for (simdjson::dom::element item : array) sum += domChecksum(item);
+    for (element item : array) sum += process(item);
     return sum;
-}
-
-std::uint64_t visitString(std::string_view s) {
-    return s.empty() ? 0 : s.size() + static_cast<unsigned char>(s.back());
 }
 
 }  // namespace
 
-std::uint64_t domChecksum(simdjson::dom::element value) {
-    using Type = simdjson::dom::element_type;
-    switch (value.type()) {
-        case Type::OBJECT:
-            return visitObject(value.get_object().value_unsafe());
-        case Type::ARRAY:
-            return visitArray(value.get_array().value_unsafe());
-        case Type::INT64:
-            return static_cast<std::uint64_t>(value.get_int64().value_unsafe());
-        case Type::UINT64:
-            return value.get_uint64().value_unsafe();
-        case Type::STRING:
-            return visitString(value.get_string().value_unsafe());
-        case Type::DOUBLE:
-            return static_cast<std::uint64_t>(value.get_double().value_unsafe());
-        case Type::BOOL:
-            return value.get_bool().value_unsafe() ? 1 : 0;
-        case Type::NULL_VALUE:
-            return 0;
+std::uint64_t recordChecksum(element document) {
+    simdjson::dom::object object;
+    if (document.get_object().get(object) != simdjson::SUCCESS) return 0;
+    std::uint64_t sum = 0;
+    for (auto field : object) {
+        const std::string_view key = field.key;
+        if (key == "unixTime" || key == "totalBytes")
+            sum += integer(field.value);
+        else if (key == "processList")
+            sum += processList(field.value);
+        else if (key == "type" || key == "record" || key == "file")
+            sum += text(field.value);
     }
-    return 0;
+    return sum;
 }
 
 }  // namespace quill::bench
