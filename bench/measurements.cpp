@@ -28,10 +28,16 @@ double millisecondsSince(Clock::time_point start) {
 
 }  // namespace
 
+std::string BaselineRun::floorOutput() const {
+    return "lines=" + std::to_string(lines) + " checksum=" + std::to_string(checksum) +
+           " utf8=" + (validUtf8 ? "valid" : "invalid");
+}
+
 BaselineRun timeBaseline(std::string_view text) {
     BaselineRun run;
     simdjson::dom::parser parser;
     const auto start = Clock::now();
+    run.validUtf8 = simdjson::validate_utf8(text.data(), text.size());
     std::size_t begin = 0;
     while (begin < text.size()) {
         const void* found = std::memchr(text.data() + begin, '\n', text.size() - begin);
@@ -41,7 +47,7 @@ BaselineRun timeBaseline(std::string_view text) {
         simdjson::dom::element document;
         if (end > begin && parser.parse(text.data() + begin, end - begin, false).get(document) ==
                                simdjson::SUCCESS) {
-            run.checksum += domChecksum(document);
+            run.checksum += recordChecksum(document);
             ++run.lines;
         }
         begin = end + 1;
@@ -54,9 +60,8 @@ LoadRun timeLoad(const std::string& path) {
     LoadRun run;
     // Made and destroyed outside the timed span: only the load itself is measured.
     auto model = std::make_unique<Quillstat>();
-    const auto location = FileLocation::local(path);
     const auto start = Clock::now();
-    LoadOutcome outcome = model->loadStatFile(kResponseOK, location);
+    LoadOutcome outcome = model->loadStatPath(path);
     run.ms = millisecondsSince(start);
     run.loaded = outcome.status == LoadStatus::Loaded;
     run.error = std::move(outcome.error);
@@ -73,8 +78,10 @@ namespace {
 /// What the measuring child sends back.
 struct ChildReport {
     std::int64_t rssBefore = 0;
+    std::int64_t rssAfter = 0;
     std::int64_t heapBefore = 0;
     std::int64_t heapAfter = 0;
+    std::int64_t tableBytes = 0;
     std::uint64_t lines = 0;
     bool loaded = false;
 };
@@ -95,11 +102,12 @@ std::int64_t heapInUse() {
 [[noreturn]] void runChild(const std::string& path, int out) {
     ChildReport report;
     Quillstat model;
-    const auto location = FileLocation::local(path);
     report.heapBefore = heapInUse();
     report.rssBefore = residentBytes();
-    const LoadOutcome outcome = model.loadStatFile(kResponseOK, location);
+    const LoadOutcome outcome = model.loadStatPath(path);
+    report.rssAfter = residentBytes();
     report.heapAfter = heapInUse();
+    report.tableBytes = static_cast<std::int64_t>(model.statList().bytes());
     report.loaded = outcome.status == LoadStatus::Loaded;
     report.lines = model.statList().size();
     const bool sent = ::write(out, &report, sizeof report) == static_cast<ssize_t>(sizeof report);
@@ -144,7 +152,9 @@ LoadMemory measureLoadMemory(const std::string& path) {
         return {.error = "the measuring child failed"};
     memory.rssBefore = report.rssBefore;
     memory.peakRss = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
-    memory.modelBytes = report.heapAfter - report.heapBefore;
+    memory.rssAfter = report.rssAfter;
+    memory.heapGrowth = report.heapAfter - report.heapBefore;
+    memory.tableBytes = report.tableBytes;
     memory.lines = report.lines;
     memory.ok = report.loaded;
     if (!memory.ok) memory.error = "the load failed";
