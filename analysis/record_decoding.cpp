@@ -70,7 +70,8 @@ bool take(const ChunkResult& result, std::uint64_t end, const Consumer& consume,
         return false;
     }
     consume({result.records, end});
-    if (control) control->setBytesDone(end);
+    // A chunk's end can lie past the data's: the last chunk's reaches it.
+    if (control) control->setBytesDone(result.reachedEnd ? control->bytesTotal() : end);
     return !result.reachedEnd;
 }
 
@@ -212,6 +213,7 @@ DecodeResult ParallelDecoding::run(const Consumer& consume) {
 
 DecodeResult decodeRecords(const ByteSource& source, const Consumer& consume,
                            const DecodeOptions& options, LoadControl* control) {
+    if (control) control->setBytesTotal(source.sizeHint());
     const std::size_t chunkBytes = std::max<std::size_t>(options.chunkBytes, 1);
     const std::uint64_t chunks = source.sizeHint() / chunkBytes + 1;
     unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();

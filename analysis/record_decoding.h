@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -28,12 +29,19 @@ public:
     /// Bytes of the source decoded and taken so far.
     std::uint64_t bytesDone() const noexcept { return done_.load(std::memory_order_relaxed); }
     void setBytesDone(std::uint64_t bytes) noexcept {
-        done_.store(bytes, std::memory_order_relaxed);
+        done_.store(std::min(bytes, total_.load(std::memory_order_relaxed)),
+                    std::memory_order_relaxed);
+    }
+    /// The bytes the source held when the load began, for a progress bar's end.
+    std::uint64_t bytesTotal() const noexcept { return total_.load(std::memory_order_relaxed); }
+    void setBytesTotal(std::uint64_t bytes) noexcept {
+        total_.store(bytes, std::memory_order_relaxed);
     }
 
 private:
     std::atomic<bool> cancelled_{false};
     std::atomic<std::uint64_t> done_{0};
+    std::atomic<std::uint64_t> total_{0};
 };
 
 /// One chunk's lines, handed over in file order. `bytesRead` is where the chunk ends in the

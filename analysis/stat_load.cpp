@@ -28,6 +28,8 @@ void reserveFromFirstChunk(StatTableBuilder& builder, const ChunkBatch& batch, s
 
 StatLoad readStatSource(std::string name, const ByteSource& source, LoadControl* control,
                         const DecodeOptions& options) {
+    // Cancelled before it began, a load changes nothing, whether its file can be read or not.
+    if (control && control->cancelled()) return {LoadStatus::Ignored, std::move(name), nullptr, {}};
     StatLoad load{LoadStatus::ReadFailed, std::move(name), nullptr, source.error()};
     if (!load.error.empty()) return load;
     StatTableBuilder builder;

@@ -7,13 +7,21 @@
 
 namespace quill {
 
+StringTable::Id ChunkColumns::internLineText(std::string_view text,
+                                             const std::vector<StringTable::Id>& column) {
+    // A log file is named by a run of records, and the type and record texts hardly ever
+    // change: comparing with the line before answers most lines without a lookup.
+    if (!column.empty() && strings_.table()[column.back()] == text) return column.back();
+    return strings_.intern(text);
+}
+
 void ChunkColumns::append(const DecodedLine& line) {
     unixTime_.push_back(line.unixTime);
     totalBytes_.push_back(line.totalBytes);
     category_.push_back(categoryOf(line.file));
-    file_.push_back(strings_.intern(line.file));
-    type_.push_back(strings_.intern(line.type));
-    record_.push_back(strings_.intern(line.record));
+    file_.push_back(internLineText(line.file, file_));
+    type_.push_back(internLineText(line.type, type_));
+    record_.push_back(internLineText(line.record, record_));
     processCount_.push_back(static_cast<std::uint32_t>(line.processList.size()));
     for (const DecodedLine::Process& process : line.processList) {
         processName_.push_back(strings_.intern(process.process));

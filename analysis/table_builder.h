@@ -26,6 +26,9 @@ public:
 
 private:
     friend class StatTableBuilder;
+    StringTable::Id internLineText(std::string_view text,
+                                   const std::vector<StringTable::Id>& column);
+
     std::vector<std::int64_t> unixTime_;
     std::vector<std::int64_t> totalBytes_;
     std::vector<Category> category_;
