@@ -62,6 +62,13 @@ std::string makeFifo(const TempDir& dir, const std::string& name) {
     return path;
 }
 
+StatEntry entry(long long unixTime, long long totalBytes, const std::string& file,
+                const std::vector<Proc>& processes) {
+    StatEntry e{unixTime, totalBytes, {}, Text("stats"), Text("r"), Text(file)};
+    for (const auto& p : processes) e.processList.push_back({Text(p.process), p.sizeBytes});
+    return e;
+}
+
 std::string statLine(long long unixTime, long long totalBytes, const std::string& file,
                      const std::vector<Proc>& processes) {
     std::string list;

@@ -64,6 +64,10 @@ struct Proc {
 std::string statLine(long long unixTime, long long totalBytes, const std::string& file,
                      const std::vector<Proc>& processes = {});
 
+/// The same record as a value, as a view charts it.
+StatEntry entry(long long unixTime, long long totalBytes, const std::string& file,
+                const std::vector<Proc>& processes = {});
+
 /// Loads `bytes` as a file named `name` into `model`.
 inline LoadOutcome loadBytes(Quillstat& model, const std::string& bytes,
                              const std::string& name = "stats.jsonl") {
