@@ -70,10 +70,11 @@ void ContentView::exportList() {
 
 void ContentView::writeExport(const QString& path) {
     const QString name = QFileInfo(path).fileName();
-    // What the list shows now, which is what the user asked to export.
+    // What the list shows now, which is what the user asked to export, even while the model
+    // holds a newer load that the list has not drawn yet.
     const int rows = listModel_->rowCount();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto error = saveListCsv(path, loggy_.statList(), listModel_->filteredRows());
+    const auto error = saveListCsv(path, listModel_->table(), listModel_->filteredRows());
     QApplication::restoreOverrideCursor();
     if (error) {
         statusBar()->showMessage(
