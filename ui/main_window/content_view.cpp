@@ -16,7 +16,6 @@
 #include "ui/main_window/list_filter_bar.h"
 #include "ui/main_window/message_row.h"
 #include "ui/main_window/stat_list_model.h"
-#include "ui/open_file/read_stats.h"
 #include "ui/window_size.h"
 
 namespace quill::ui {
@@ -50,6 +49,7 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setFont(messageRowFont());
     makeListTools();
+    makeLoadIndicator();
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->addWidget(filterBar_);
@@ -67,8 +67,7 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     // current, and Chart must then do nothing.
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList rows = list_->selectionModel()->selectedRows();
-        const StatLine* line = rows.isEmpty() ? nullptr : listModel_->line(rows.first().row());
-        selection_ = line ? std::optional<Uuid>(line->id) : std::nullopt;
+        selection_ = rows.isEmpty() ? std::nullopt : listModel_->lineId(rows.first().row());
     });
     observer_ = new ModelObserver(
         loggy_, [this] { draw(); }, this);
@@ -100,7 +99,9 @@ void ContentView::makeActions() {
     for (QAction* action : {read_, chart_, plot_}) addAction(action);
     connect(read_, &QAction::triggered, this, [this] {
         chooser_.chooseStatFile(this, [this](int response, std::optional<FileLocation> location) {
-            load(response, std::move(location));
+            // A cancel, or a choice that is not a local file, changes nothing.
+            if (const auto path = chosenPath(response, location))
+                openFile(QString::fromStdString(*path));
         });
     });
     connect(chart_, &QAction::triggered, this, &ContentView::chartSelection);
@@ -163,36 +164,10 @@ void ContentView::chartSelection() {
     if (!selection_) return;
     // Only a line the list shows: a selection from before the last load, or one the filter
     // hides, is nothing to chart.
-    const StatLine* found = listModel_->line(listModel_->rowOf(*selection_));
-    if (!found) return;
-    const StatLine line = *found;
+    const auto line = listModel_->line(listModel_->rowOf(*selection_));
+    if (!line) return;
     openWindow_.openWindow(WindowId::Chart);
-    loggy_.selectStat(line);
-}
-
-void ContentView::openFile(const QString& path) {
-    load(kResponseOK, FileLocation::local(path.toStdString()));
-}
-
-void ContentView::load(int response, std::optional<FileLocation> location) {
-    const QString path =
-        location && location->isLocalFile ? QString::fromStdString(location->path) : QString();
-    completeReadStats(
-        loggy_, response, std::move(location),
-        [this, path](const LoadOutcome& outcome, const QString& name) {
-            reportLoad(outcome, name);
-            history_->noteLoad(path, outcome.status);
-        },
-        this);
-}
-
-void ContentView::reportLoad(const LoadOutcome& outcome, const QString& fileName) {
-    if (outcome.status == LoadStatus::ReadFailed) {
-        statusBar()->showMessage(QStringLiteral("Could not read \u201c%1\u201d: %2")
-                                     .arg(fileName, QString::fromStdString(outcome.error)));
-    } else if (outcome.status == LoadStatus::Loaded) {
-        showRecordCount();
-    }
+    loggy_.selectStat(*line);
 }
 
 }  // namespace quill::ui

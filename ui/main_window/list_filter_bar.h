@@ -31,6 +31,9 @@ public:
     void applyNow();
     /// Clears the filter and hides the field.
     void dismiss();
+    /// Leaves Escape to the window while `yield` holds: it then has a more urgent use (stopping
+    /// a load), and the field closes on the Escape after.
+    void yieldEscape(bool yield);
 
 Q_SIGNALS:
     /// The list shows other rows: after each filtering and after `dismiss()`.
@@ -41,12 +44,14 @@ Q_SIGNALS:
 private:
     void open();
     void prepare();
+    void updateEscape();
 
     StatListModel& list_;
     QLineEdit* field_ = nullptr;
     QTimer* pause_ = nullptr;
     QAction* show_ = nullptr;
     QAction* escape_ = nullptr;
+    bool escapeYielded_ = false;
 };
 
 }  // namespace quill::ui

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/stat_load.h"
+
+namespace quill::ui {
+
+/// Reads statistics files on a worker thread and hands each finished load back on the thread
+/// that owns the loader, ready for `Quillstat::applyLoad`. The model is not touched while a
+/// file is read, so the windows go on showing the previous file, and answering, until the
+/// new one is whole.
+///
+/// One load at a time: starting one cancels the load in progress, and a cancelled load is
+/// never delivered, even one that had finished and was already on its way. Destroying the
+/// loader cancels its load and waits for the thread, which stops at its next chunk.
+class StatFileLoader final : public QObject {
+    Q_OBJECT
+public:
+    /// Reads the file at `path` as `readStatPath` does, on the worker thread.
+    using Reader = std::function<StatLoad(const std::string& path, LoadControl* control)>;
+
+    explicit StatFileLoader(QObject* parent = nullptr);
+    ~StatFileLoader() override;
+
+    /// Reads with `reader` from now on, instead of `readStatPath`: a seam for sources that
+    /// are not plain files, and for tests that hold a load at a chosen point.
+    void setReader(Reader reader);
+
+    /// Starts reading `path`, cancelling the load in progress.
+    void start(const QString& path);
+    /// Cancels the load in progress; returns whether there was one.
+    bool cancel();
+    /// Whether a load is in progress; a cancelled one is not, though its thread may still be
+    /// stopping.
+    bool loading() const { return current_ != nullptr; }
+    /// Whether every worker thread has ended, those of cancelled loads included.
+    bool idle() const { return jobs_.empty(); }
+    /// The path of the load in progress.
+    QString path() const;
+    /// The share of the file read so far, from 0 to 1; -1 while its size is not known.
+    double progress() const;
+
+Q_SIGNALS:
+    /// The load of `path` ended, with the file read or not; never sent for a cancelled load.
+    void finished(const quill::StatLoad& load, const QString& path);
+
+private:
+    struct Job;
+    void run(Job& job);
+    void end(Job* job, StatLoad load);
+
+    Reader reader_;
+    std::vector<std::unique_ptr<Job>> jobs_;  ///< started and not yet ended, cancelled or not
+    Job* current_ = nullptr;                  ///< the one not cancelled, if any
+};
+
+}  // namespace quill::ui
