@@ -72,17 +72,6 @@ private Q_SLOTS:
         dir.reset();
     }
 
-    void cancelKeepsTheLoadedFile() {
-        load(sampleBytes());
-        test::saveScreenshot(main(), "main-window");
-        QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(chooser->pending.size(), std::size_t{1});
-        chooser->answer(0, std::nullopt);
-        QTest::qWait(20);
-        QCOMPARE(main().windowTitle(), QStringLiteral("Quillometer: day.jsonl"));
-        QCOMPARE(statList()->model()->rowCount(), 3);
-    }
-
     void unreadableFileIsReported() {
         // A FIFO without a writer would block a plain open() for good.
         for (const std::string& path :
@@ -126,6 +115,7 @@ private Q_SLOTS:
 
     void chartOpensTheChartWindowForTheSelectedLine() {
         load(sampleBytes());
+        test::saveScreenshot(main(), "main-window");
         select(1);
         QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(visibleWindows(), (QStringList{"chart", "main"}));
