@@ -20,6 +20,12 @@
 
 namespace quill::ui {
 
+namespace {
+
+constexpr int kRowsPerLayoutBatch = 100000;
+
+}  // namespace
+
 QIcon themedIcon(const QString& name) {
     return QIcon::fromTheme(name, QIcon(QStringLiteral(":/icons/%1.svg").arg(name)));
 }
@@ -46,6 +52,10 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     list_->setModel(listModel_);
     list_->setItemDelegate(new MessageRow(list_));
     list_->setUniformItemSizes(true);
+    // A long list is laid out a batch of rows at a time, between turns of the event loop:
+    // laying out a million rows at once would hold the window up for a tenth of a second.
+    list_->setLayoutMode(QListView::Batched);
+    list_->setBatchSize(kRowsPerLayoutBatch);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setFont(messageRowFont());
     makeListTools();

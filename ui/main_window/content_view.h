@@ -12,6 +12,7 @@
 #include "ui/window_names.h"
 
 class QAction;
+class QPersistentModelIndex;
 class QLabel;
 class QListView;
 class QProgressBar;
@@ -63,6 +64,8 @@ private:
     void writeExport(const QString& path);
     void showRecordCount();
     void followListReset();
+    /// Scrolls the list to `index` once the list has laid that row out.
+    void reveal(const QPersistentModelIndex& index);
 
     Quillstat& loggy_;
     WindowOpener& openWindow_;

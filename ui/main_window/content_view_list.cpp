@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "ui/main_window/content_view.h"
 #include "ui/main_window/list_export.h"
@@ -55,10 +56,20 @@ void ContentView::followListReset() {
         if (row >= 0) {
             const QModelIndex index = listModel_->index(row);
             list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-            list_->scrollTo(index);
+            reveal(index);
         }
     }
     if (countAfterDraw_ && !observer_->drawPending()) showRecordCount();
+}
+
+void ContentView::reveal(const QPersistentModelIndex& index) {
+    if (!index.isValid()) return;  // the list changed again since
+    // A row that the list has not laid out yet has no place to scroll to: wait for its batch.
+    if (list_->visualRect(index).isEmpty()) {
+        QTimer::singleShot(0, this, [this, index] { reveal(index); });
+        return;
+    }
+    list_->scrollTo(index);
 }
 
 void ContentView::exportList() {

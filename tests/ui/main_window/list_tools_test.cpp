@@ -203,6 +203,16 @@ private Q_SLOTS:
         QCOMPARE(readAll(path).count("\r\n"), 5);  // the header and four lines
     }
 
+    void aKeptSelectionComesIntoViewInAListLaidOutInBatches() {
+        load(test::persistLines(250000));
+        select(249990);
+        list()->scrollToTop();
+        filter("persist");
+        const QModelIndex selected = list()->selectionModel()->selectedRows().value(0);
+        QCOMPARE(selected.row(), 249990);
+        QTRY_VERIFY(list()->viewport()->rect().intersects(list()->visualRect(selected)));
+    }
+
     void listModelShowsTheLinesOfItsLastRefreshWhole() {
         ui::StatListModel listModel(*model);
         QAbstractItemModelTester tester(&listModel,
