@@ -54,7 +54,8 @@ private:
     void reportLoad(const LoadOutcome& outcome, const QString& fileName);
     // Loads in the background, with their progress in the status bar.
     void makeLoadIndicator();
-    void finishLoad(const StatLoad& load, const QString& path);
+    void finishLoad(const StatLoad& load, const QString& path,
+                    const std::shared_ptr<ListSearchIndex>& search);
     void cancelLoad();
     void showLoading(bool loading);
     void showProgress();

@@ -12,6 +12,7 @@
 #include "ui/main_window/content_view.h"
 #include "ui/main_window/file_history.h"
 #include "ui/main_window/list_filter_bar.h"
+#include "ui/main_window/stat_list_model.h"
 #include "ui/open_file/stat_file_loader.h"
 #include "ui/qt_text.h"
 
@@ -67,7 +68,9 @@ void ContentView::makeLoadIndicator() {
 }
 
 void ContentView::openFile(const QString& path) {
-    loader_->start(path);
+    // While the filter field is open, the new lines are made searchable as they are loaded:
+    // made here, once they show, it would hold the window up for a second at a million lines.
+    loader_->start(path, !filterBar_->isHidden());
     loadLabel_->setText(
         QStringLiteral("Loading %1\u2026").arg(toQString(lastPathComponent(path.toStdString()))));
     showLoading(true);
@@ -100,10 +103,13 @@ void ContentView::showProgress() {
     loadProgress_->setValue(static_cast<int>(done * kProgressSteps));
 }
 
-void ContentView::finishLoad(const StatLoad& load, const QString& path) {
+void ContentView::finishLoad(const StatLoad& load, const QString& path,
+                             const std::shared_ptr<ListSearchIndex>& search) {
     showLoading(false);
     const QString name = toQString(load.fileName);
     const LoadOutcome outcome = loggy_.applyLoad(load);
+    // Not kept for a field closed since: it costs about as much as the lines' texts.
+    if (search && !filterBar_->isHidden()) listModel_->offerFilterIndex(load.table, search);
     reportLoad(outcome, name);
     history_->noteLoad(path, outcome.status);
 }

@@ -19,6 +19,12 @@ void StatListModel::refresh() {
     // A new list is filtered afresh: its lines are not the ones the old result indexed.
     index_ = {};
     indexed_ = false;
+    if (offeredIndex_ && offeredTable_ == table_) {
+        index_ = std::move(*offeredIndex_);
+        indexed_ = true;
+    }
+    offeredTable_ = nullptr;
+    offeredIndex_ = nullptr;
     if (isFiltered()) filterNow({});
     endResetModel();
 }
@@ -45,6 +51,12 @@ void StatListModel::releaseFilterIndex() {
     if (isFiltered()) return;
     index_ = {};
     indexed_ = false;
+}
+
+void StatListModel::offerFilterIndex(std::shared_ptr<const StatTable> table,
+                                     std::shared_ptr<ListSearchIndex> index) {
+    offeredTable_ = std::move(table);
+    offeredIndex_ = std::move(index);
 }
 
 void StatListModel::filterNow(const std::string& previous) {

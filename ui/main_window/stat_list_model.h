@@ -41,6 +41,10 @@ public:
     bool filterPrepared() const { return indexed_; }
     /// Frees what `prepareFilter` made, while no filter is set.
     void releaseFilterIndex();
+    /// Offers what `prepareFilter` would make of `table`, made elsewhere: the next `refresh()`
+    /// takes it if it takes that table, and so makes no search of its own.
+    void offerFilterIndex(std::shared_ptr<const StatTable> table,
+                          std::shared_ptr<ListSearchIndex> index);
     const std::string& filter() const { return needle_; }
     bool isFiltered() const { return !needle_.empty(); }
     /// The list's indices of the rows shown while filtered; nullptr when every line shows.
@@ -74,6 +78,8 @@ private:
     /// The lines of the last refresh, made searchable when a filter first needs them.
     ListSearchIndex index_;
     bool indexed_ = false;
+    std::shared_ptr<const StatTable> offeredTable_;
+    std::shared_ptr<ListSearchIndex> offeredIndex_;
 };
 
 }  // namespace quill::ui

@@ -15,6 +15,7 @@ struct StatFileLoader::Job {
     QString path;
     std::string localPath;  ///< as the file system spells it
     Reader reader;          ///< its own copy: the loader's may change while it runs
+    bool searchable = false;
     LoadControl control;
     std::atomic<std::uint64_t> size{0};  ///< the file's, once the worker has looked
     std::thread thread;
@@ -45,13 +46,14 @@ void StatFileLoader::setReader(Reader reader) {
     reader_ = std::move(reader);
 }
 
-void StatFileLoader::start(const QString& path) {
+void StatFileLoader::start(const QString& path, bool searchable) {
     cancel();
     auto owned = std::make_unique<Job>();
     Job& job = *owned;
     job.path = path;
     job.localPath = QFile::encodeName(path).toStdString();
     job.reader = reader_;
+    job.searchable = searchable;
     jobs_.push_back(std::move(owned));
     current_ = &job;
     try {
@@ -59,7 +61,10 @@ void StatFileLoader::start(const QString& path) {
     } catch (const std::system_error& error) {
         // Out of threads: the load fails as a read would, and is reported the same way, later.
         QMetaObject::invokeMethod(
-            this, [this, &job, load = failedLoad(job.localPath, error.what())] { end(&job, load); },
+            this,
+            [this, &job, load = failedLoad(job.localPath, error.what())] {
+                end(&job, load, nullptr);
+            },
             Qt::QueuedConnection);
     }
 }
@@ -95,14 +100,28 @@ void StatFileLoader::run(Job& job) {
     } catch (const std::exception& error) {
         load = failedLoad(job.localPath, error.what());
     }
+    std::shared_ptr<ListSearchIndex> search;
+    if (job.searchable && load.table && !job.control.cancelled()) {
+        try {
+            search = std::make_shared<ListSearchIndex>(*load.table);
+        } catch (const std::bad_alloc&) {
+            // Not needed to show the lines: the list makes it itself when it needs it.
+        }
+    }
     // A cancelled load's table is freed here, not on the window's thread.
-    if (job.control.cancelled()) load = {};
+    if (job.control.cancelled()) {
+        load = {};
+        search = nullptr;
+    }
     QMetaObject::invokeMethod(
-        this, [this, &job, load = std::move(load)]() mutable { end(&job, std::move(load)); },
+        this,
+        [this, &job, load = std::move(load), search = std::move(search)]() mutable {
+            end(&job, std::move(load), std::move(search));
+        },
         Qt::QueuedConnection);
 }
 
-void StatFileLoader::end(Job* job, StatLoad load) {
+void StatFileLoader::end(Job* job, StatLoad load, std::shared_ptr<ListSearchIndex> search) {
     const auto it = std::find_if(jobs_.begin(), jobs_.end(),
                                  [job](const auto& owned) { return owned.get() == job; });
     if (it == jobs_.end()) return;
@@ -112,7 +131,7 @@ void StatFileLoader::end(Job* job, StatLoad load) {
     const QString path = job->path;
     if (delivered) current_ = nullptr;
     jobs_.erase(it);
-    if (delivered) Q_EMIT finished(load, path);
+    if (delivered) Q_EMIT finished(load, path, search);
 }
 
 }  // namespace quill::ui

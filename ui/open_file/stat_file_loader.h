@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/list_filter.h"
 #include "analysis/stat_load.h"
 
 namespace quill::ui {
@@ -32,8 +33,9 @@ public:
     /// are not plain files, and for tests that hold a load at a chosen point.
     void setReader(Reader reader);
 
-    /// Starts reading `path`, cancelling the load in progress.
-    void start(const QString& path);
+    /// Starts reading `path`, cancelling the load in progress. With `searchable`, the lines
+    /// read are also made searchable there, so that a list filtering them need not pause.
+    void start(const QString& path, bool searchable = false);
     /// Cancels the load in progress; returns whether there was one.
     bool cancel();
     /// Whether a load is in progress; a cancelled one is not, though its thread may still be
@@ -48,12 +50,14 @@ public:
 
 Q_SIGNALS:
     /// The load of `path` ended, with the file read or not; never sent for a cancelled load.
-    void finished(const quill::StatLoad& load, const QString& path);
+    /// `search` holds its lines made searchable, when that was asked for and they were read.
+    void finished(const quill::StatLoad& load, const QString& path,
+                  const std::shared_ptr<quill::ListSearchIndex>& search);
 
 private:
     struct Job;
     void run(Job& job);
-    void end(Job* job, StatLoad load);
+    void end(Job* job, StatLoad load, std::shared_ptr<ListSearchIndex> search);
 
     Reader reader_;
     std::vector<std::unique_ptr<Job>> jobs_;  ///< started and not yet ended, cancelled or not
