@@ -24,6 +24,17 @@ namespace {
 
 constexpr int kRowsPerLayoutBatch = 100000;
 
+/// The main list, where typing filters. Qt's own type-ahead would compare the keys typed with
+/// every row's text, formatted one by one: seconds per key at a million rows.
+class StatListView final : public QListView {
+public:
+    explicit StatListView(std::function<void(const QString&)> typed) : typed_(std::move(typed)) {}
+    void keyboardSearch(const QString& text) override { typed_(text); }
+
+private:
+    std::function<void(const QString&)> typed_;
+};
+
 }  // namespace
 
 QIcon themedIcon(const QString& name) {
@@ -47,7 +58,7 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
                          QWidget* parent)
     : QMainWindow(parent), loggy_(loggy), openWindow_(openWindow), chooser_(chooser) {
     listModel_ = new StatListModel(loggy_, this);
-    list_ = new QListView;
+    list_ = new StatListView([this](const QString& text) { filterBar_->type(text); });
     list_->setObjectName(QStringLiteral("statList"));
     list_->setModel(listModel_);
     list_->setItemDelegate(new MessageRow(list_));

@@ -68,6 +68,12 @@ void ListFilterBar::open() {
     field_->selectAll();
 }
 
+void ListFilterBar::type(const QString& text) {
+    open();
+    field_->end(false);
+    field_->insert(text);
+}
+
 void ListFilterBar::prepare() {
     if (list_.filterPrepared()) return;
     // The field shows first, then the list is made searchable under the busy cursor: the

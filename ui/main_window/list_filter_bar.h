@@ -31,6 +31,8 @@ public:
     void applyNow();
     /// Clears the filter and hides the field.
     void dismiss();
+    /// Shows the field and adds `text` to it, as if typed there: keys typed in the list.
+    void type(const QString& text);
     /// Leaves Escape to the window while `yield` holds: it then has a more urgent use (stopping
     /// a load), and the field closes on the Escape after.
     void yieldEscape(bool yield);
