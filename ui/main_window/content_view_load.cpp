@@ -45,6 +45,8 @@ void ContentView::makeLoadIndicator() {
     // Clicking it must not take the focus from the list or the filter field.
     cancel->setFocusPolicy(Qt::NoFocus);
     connect(cancel, &QPushButton::clicked, this, &ContentView::cancelLoad);
+    // As wide as its parts: the status bar would otherwise share its room out among them.
+    loadIndicator_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* layout = new QHBoxLayout(loadIndicator_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(loadLabel_);
