@@ -26,11 +26,6 @@ public:
 
     /// "Filter List" (Ctrl+F): shows the field and puts the cursor in it.
     QAction* showAction() const { return show_; }
-    QLineEdit* field() const { return field_; }
-    /// Filters by the field's text now, without waiting for the pause.
-    void applyNow();
-    /// Clears the filter and hides the field.
-    void dismiss();
     /// Shows the field and adds `text` to it, as if typed there: keys typed in the list.
     void type(const QString& text);
     /// Leaves Escape to the window while `yield` holds: it then has a more urgent use (stopping
@@ -45,6 +40,10 @@ Q_SIGNALS:
 
 private:
     void open();
+    /// Filters by the field's text now, without waiting for the pause.
+    void applyNow();
+    /// Clears the filter and hides the field.
+    void dismiss();
     void prepare();
     void updateEscape();
 
