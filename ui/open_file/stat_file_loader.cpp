@@ -76,10 +76,6 @@ bool StatFileLoader::cancel() {
     return true;
 }
 
-QString StatFileLoader::path() const {
-    return current_ ? current_->path : QString();
-}
-
 double StatFileLoader::progress() const {
     if (!current_) return 0;
     const std::uint64_t size = current_->size.load(std::memory_order_relaxed);

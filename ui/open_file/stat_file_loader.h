@@ -38,13 +38,8 @@ public:
     void start(const QString& path, bool searchable = false);
     /// Cancels the load in progress; returns whether there was one.
     bool cancel();
-    /// Whether a load is in progress; a cancelled one is not, though its thread may still be
-    /// stopping.
-    bool loading() const { return current_ != nullptr; }
     /// Whether every worker thread has ended, those of cancelled loads included.
     bool idle() const { return jobs_.empty(); }
-    /// The path of the load in progress.
-    QString path() const;
     /// The share of the file read so far, from 0 to 1; -1 while its size is not known.
     double progress() const;
 
