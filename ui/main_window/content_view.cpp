@@ -29,7 +29,9 @@ constexpr int kRowsPerLayoutBatch = 100000;
 class StatListView final : public QListView {
 public:
     explicit StatListView(std::function<void(const QString&)> typed) : typed_(std::move(typed)) {}
-    void keyboardSearch(const QString& text) override { typed_(text); }
+    void keyboardSearch(const QString& text) override {
+        if (!text.isEmpty() && text.front().isPrint()) typed_(text);
+    }
 
 private:
     std::function<void(const QString&)> typed_;
