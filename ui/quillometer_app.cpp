@@ -29,8 +29,7 @@ void nameApplication() {
 }
 
 QuillometerApp::QuillometerApp(std::unique_ptr<FileChooser> chooser)
-    : chooser_(chooser ? std::move(chooser) : std::make_unique<DialogFileChooser>()),
-      manualPath_(defaultManualPath()) {}
+    : chooser_(chooser ? std::move(chooser) : std::make_unique<DialogFileChooser>()) {}
 
 QuillometerApp::~QuillometerApp() {
     // Windows go before the model they observe.
@@ -50,7 +49,7 @@ QWidget* QuillometerApp::makeContent(WindowId id) {
         case WindowId::Plot:
             return new PlotView(loggy_);
         case WindowId::Help:
-            return new HelpView(manualPath_);
+            return new HelpView(defaultManualPath());
     }
     return nullptr;
 }

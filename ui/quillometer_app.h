@@ -39,9 +39,6 @@ public:
     /// The open window of that id, or nullptr.
     QWidget* window(WindowId id) const { return windows_[index(id)]; }
 
-    /// Where the help window finds the manual (tests point it elsewhere).
-    void setManualPath(QString path) { manualPath_ = std::move(path); }
-
 private:
     static std::size_t index(WindowId id) { return static_cast<std::size_t>(id); }
     QWidget* makeContent(WindowId id);
@@ -49,7 +46,6 @@ private:
     Quillstat loggy_;  // first member: made before, and destroyed after, every window
     std::unique_ptr<FileChooser> chooser_;
     std::array<QPointer<QWidget>, 4> windows_;
-    QString manualPath_;
 };
 
 }  // namespace quill::ui

@@ -12,13 +12,18 @@
 #include "ui/window_names.h"
 
 class QAction;
+class QPersistentModelIndex;
+class QLabel;
 class QListView;
+class QProgressBar;
+class QTimer;
 class QToolBar;
 
 namespace quill::ui {
 
 class FileHistory;
 class ListFilterBar;
+class StatFileLoader;
 class StatListModel;
 
 /// The main window: the title names the loaded file, the list shows every line, and the
@@ -30,27 +35,14 @@ public:
                 QWidget* parent = nullptr);
     ~ContentView() override;
 
-    /// The id of the selected line, if a line is selected.
-    std::optional<Uuid> selection() const { return selection_; }
-
-    QAction* readAction() const { return read_; }
-    QAction* chartAction() const { return chart_; }
-    QAction* plotAction() const { return plot_; }
-    QAction* helpAction() const { return help_; }
-    QListView* list() const { return list_; }
-    QToolBar* toolbar() const { return toolbar_; }
-    StatListModel* listModel() const { return listModel_; }
-    ModelObserver* observer() const { return observer_; }
-    FileHistory* history() const { return history_; }
-    ListFilterBar* filterBar() const { return filterBar_; }
-    QAction* exportListAction() const { return exportList_; }
     /// Replaces the dialog that asks where to export the list (for tests).
     void setSaveChooser(std::unique_ptr<SaveChooser> chooser);
 
     /// Charts the selected line: opens the chart window, then hands the line to the model.
     void chartSelection();
     /// Loads `path` as if it had been chosen in the open dialog (a file opened from the
-    /// desktop, dropped on the window, picked from Open Recent or reloaded).
+    /// desktop, dropped on the window, picked from Open Recent or reloaded). The file is read
+    /// in the background; the window shows the previous one until the new one is read whole.
     void openFile(const QString& path);
 
 private:
@@ -60,14 +52,21 @@ private:
     void makeMenus();
     void showToolbarMenu(const QPoint& position);
     void reportLoad(const LoadOutcome& outcome, const QString& fileName);
-    /// Every load goes through here, so that each is reported and remembered alike.
-    void load(int response, std::optional<FileLocation> location);
+    // Loads in the background, with their progress in the status bar.
+    void makeLoadIndicator();
+    void finishLoad(const StatLoad& load, const QString& path,
+                    const std::shared_ptr<ListSearchIndex>& search);
+    void cancelLoad();
+    void showLoading(bool loading);
+    void showProgress();
     // The filter and the export of the list.
     void makeListTools();
     void exportList();
     void writeExport(const QString& path);
     void showRecordCount();
     void followListReset();
+    /// Scrolls the list to `index` once the list has laid that row out.
+    void reveal(const QPersistentModelIndex& index);
 
     Quillstat& loggy_;
     WindowOpener& openWindow_;
@@ -86,6 +85,12 @@ private:
     QAction* exportList_ = nullptr;
     std::unique_ptr<SaveChooser> saveChooser_;
     bool countAfterDraw_ = false;  ///< a load to report once the list shows it
+    StatFileLoader* loader_ = nullptr;
+    QWidget* loadIndicator_ = nullptr;
+    QLabel* loadLabel_ = nullptr;
+    QProgressBar* loadProgress_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
+    QAction* cancelLoad_ = nullptr;
 };
 
 /// An icon from the desktop's theme, or the bundled one where the theme has none.

@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "ui/main_window/content_view.h"
 #include "ui/main_window/list_export.h"
@@ -55,10 +56,20 @@ void ContentView::followListReset() {
         if (row >= 0) {
             const QModelIndex index = listModel_->index(row);
             list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-            list_->scrollTo(index);
+            reveal(index);
         }
     }
     if (countAfterDraw_ && !observer_->drawPending()) showRecordCount();
+}
+
+void ContentView::reveal(const QPersistentModelIndex& index) {
+    if (!index.isValid()) return;  // the list changed again since
+    // A row that the list has not laid out yet has no place to scroll to: wait for its batch.
+    if (list_->visualRect(index).isEmpty()) {
+        QTimer::singleShot(0, this, [this, index] { reveal(index); });
+        return;
+    }
+    list_->scrollTo(index);
 }
 
 void ContentView::exportList() {
@@ -70,10 +81,11 @@ void ContentView::exportList() {
 
 void ContentView::writeExport(const QString& path) {
     const QString name = QFileInfo(path).fileName();
-    // What the list shows now, which is what the user asked to export.
+    // What the list shows now, which is what the user asked to export, even while the model
+    // holds a newer load that the list has not drawn yet.
     const int rows = listModel_->rowCount();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto error = saveListCsv(path, loggy_.statList(), listModel_->filteredRows());
+    const auto error = saveListCsv(path, listModel_->table(), listModel_->filteredRows());
     QApplication::restoreOverrideCursor();
     if (error) {
         statusBar()->showMessage(

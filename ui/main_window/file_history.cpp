@@ -15,6 +15,7 @@ constexpr int kLabelWidth = 560;  // pixels
 }  // namespace
 
 FileHistory::FileHistory(QWidget* window, Open open) : QObject(window), open_(std::move(open)) {
+    setObjectName(QStringLiteral("fileHistory"));
     recent_ = new QMenu(QStringLiteral("Open &Recent"), window);
     recent_->setObjectName(QStringLiteral("openRecent"));
     recent_->setToolTipsVisible(true);

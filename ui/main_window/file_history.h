@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-#include "analysis/loader.h"
+#include "analysis/stat_load.h"
 #include "ui/main_window/recent_files.h"
 
 class QAction;

@@ -36,7 +36,7 @@ QString csvNameFor(const QString& fileName) {
     return (stem.isEmpty() ? QStringLiteral("list") : stem) + QStringLiteral(".csv");
 }
 
-std::optional<QString> saveListCsv(const QString& path, const std::vector<StatLine>& lines,
+std::optional<QString> saveListCsv(const QString& path, const StatTable& lines,
                                    const RowIndices* rows) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();

@@ -3,10 +3,9 @@
 #include <QString>
 #include <functional>
 #include <optional>
-#include <vector>
 
 #include "analysis/list_filter.h"
-#include "records/records.h"
+#include "analysis/stat_table.h"
 
 class QWidget;
 
@@ -36,7 +35,7 @@ QString csvNameFor(const QString& fileName);
 /// Writes `lines` (only `rows`, when given) to `path` as CSV. The file appears whole or not
 /// at all: it is written beside the target and renamed over it at the end, so a failure
 /// leaves any earlier file at `path` untouched. Returns the reason of a failure, or nothing.
-std::optional<QString> saveListCsv(const QString& path, const std::vector<StatLine>& lines,
+std::optional<QString> saveListCsv(const QString& path, const StatTable& lines,
                                    const RowIndices* rows);
 
 }  // namespace quill::ui

@@ -63,9 +63,15 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
 void ListFilterBar::open() {
     show();
     prepare();
-    escape_->setEnabled(true);
+    updateEscape();
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();
+}
+
+void ListFilterBar::type(const QString& text) {
+    open();
+    field_->end(false);
+    field_->insert(text);
 }
 
 void ListFilterBar::prepare() {
@@ -78,6 +84,16 @@ void ListFilterBar::prepare() {
     QApplication::restoreOverrideCursor();
 }
 
+void ListFilterBar::yieldEscape(bool yield) {
+    escapeYielded_ = yield;
+    updateEscape();
+}
+
+void ListFilterBar::updateEscape() {
+    // Two enabled actions on one key would both stay silent, as Qt finds the key ambiguous.
+    escape_->setEnabled(!isHidden() && !escapeYielded_);
+}
+
 void ListFilterBar::applyNow() {
     pause_->stop();
     const std::string needle = field_->text().toStdString();
@@ -88,7 +104,6 @@ void ListFilterBar::applyNow() {
 
 void ListFilterBar::dismiss() {
     pause_->stop();
-    escape_->setEnabled(false);
     const bool wasFiltered = list_.isFiltered();
     {
         const QSignalBlocker quiet(field_);
@@ -98,6 +113,7 @@ void ListFilterBar::dismiss() {
     // A long list's index is as large as its texts: not kept while nobody filters.
     list_.releaseFilterIndex();
     hide();
+    updateEscape();
     if (wasFiltered) Q_EMIT applied();
     Q_EMIT dismissed();
 }

@@ -26,11 +26,11 @@ public:
 
     /// "Filter List" (Ctrl+F): shows the field and puts the cursor in it.
     QAction* showAction() const { return show_; }
-    QLineEdit* field() const { return field_; }
-    /// Filters by the field's text now, without waiting for the pause.
-    void applyNow();
-    /// Clears the filter and hides the field.
-    void dismiss();
+    /// Shows the field and adds `text` to it, as if typed there: keys typed in the list.
+    void type(const QString& text);
+    /// Leaves Escape to the window while `yield` holds: it then has a more urgent use (stopping
+    /// a load), and the field closes on the Escape after.
+    void yieldEscape(bool yield);
 
 Q_SIGNALS:
     /// The list shows other rows: after each filtering and after `dismiss()`.
@@ -40,13 +40,19 @@ Q_SIGNALS:
 
 private:
     void open();
+    /// Filters by the field's text now, without waiting for the pause.
+    void applyNow();
+    /// Clears the filter and hides the field.
+    void dismiss();
     void prepare();
+    void updateEscape();
 
     StatListModel& list_;
     QLineEdit* field_ = nullptr;
     QTimer* pause_ = nullptr;
     QAction* show_ = nullptr;
     QAction* escape_ = nullptr;
+    bool escapeYielded_ = false;
 };
 
 }  // namespace quill::ui

@@ -8,16 +8,23 @@
 namespace quill::ui {
 
 StatListModel::StatListModel(const Quillstat& model, QObject* parent)
-    : QAbstractListModel(parent), model_(model) {}
+    : QAbstractListModel(parent), model_(model), table_(std::make_shared<const StatTable>()) {}
 
 void StatListModel::refresh() {
-    const std::size_t size = model_.statList().size();
     beginResetModel();
+    table_ = model_.statListTable();
     // Qt counts rows in int; a list longer than that shows its first 2^31 - 1 lines.
-    total_ = static_cast<int>(std::min<std::size_t>(size, std::numeric_limits<int>::max()));
+    total_ =
+        static_cast<int>(std::min<std::size_t>(table_->size(), std::numeric_limits<int>::max()));
     // A new list is filtered afresh: its lines are not the ones the old result indexed.
     index_ = {};
     indexed_ = false;
+    if (offeredIndex_ && offeredTable_ == table_) {
+        index_ = std::move(*offeredIndex_);
+        indexed_ = true;
+    }
+    offeredTable_ = nullptr;
+    offeredIndex_ = nullptr;
     if (isFiltered()) filterNow({});
     endResetModel();
 }
@@ -36,8 +43,7 @@ void StatListModel::setFilter(const std::string& needle) {
 
 void StatListModel::prepareFilter() {
     if (indexed_) return;
-    // Lines added since the last refresh are indexed too, but only its rows are shown.
-    index_ = ListSearchIndex(model_.statList());
+    index_ = ListSearchIndex(*table_);
     indexed_ = true;
 }
 
@@ -47,21 +53,35 @@ void StatListModel::releaseFilterIndex() {
     indexed_ = false;
 }
 
+void StatListModel::offerFilterIndex(std::shared_ptr<const StatTable> table,
+                                     std::shared_ptr<ListSearchIndex> index) {
+    offeredTable_ = std::move(table);
+    offeredIndex_ = std::move(index);
+}
+
 void StatListModel::filterNow(const std::string& previous) {
     prepareFilter();
     shown_ = !previous.empty() && narrows(previous, needle_) ? index_.narrow(shown_, needle_)
                                                              : index_.filter(needle_);
-    // Only the lines of the last refresh are rows; a load since then has not been drawn yet.
+    // Beyond the rows an int can count, lines are not shown at all.
     const auto end =
         std::lower_bound(shown_.begin(), shown_.end(), static_cast<std::uint32_t>(total_));
     shown_.erase(end, shown_.end());
 }
 
-const StatLine* StatListModel::line(int row) const {
-    const auto& list = model_.statList();
-    if (row < 0 || row >= rowCount()) return nullptr;
-    const std::size_t index = indexOf(row);
-    return index < list.size() ? &list[index] : nullptr;
+std::optional<std::size_t> StatListModel::indexOf(int row) const {
+    if (row < 0 || row >= rowCount()) return std::nullopt;
+    return isFiltered() ? shown_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+}
+
+std::optional<Uuid> StatListModel::lineId(int row) const {
+    const auto index = indexOf(row);
+    return index ? std::optional<Uuid>(table_->lineId(*index)) : std::nullopt;
+}
+
+std::optional<StatLine> StatListModel::line(int row) const {
+    const auto index = indexOf(row);
+    return index ? std::optional<StatLine>(texts_.line(*table_, *index)) : std::nullopt;
 }
 
 int StatListModel::rowCount(const QModelIndex& parent) const {
@@ -70,39 +90,45 @@ int StatListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int StatListModel::rowOf(const Uuid& id) const {
-    const auto& list = model_.statList();
-    const int rows = rowCount();
-    for (int row = 0; row < rows; ++row) {
-        const std::size_t index = indexOf(row);
-        if (index < list.size() && list[index].id == id) return row;
-    }
-    return -1;
+    const std::uint32_t index = table_->rowOf(id);
+    if (index == StatTable::kNone) return -1;
+    if (!isFiltered())
+        return index < static_cast<std::uint32_t>(total_) ? static_cast<int>(index) : -1;
+    // The rows shown are in list order.
+    const auto found = std::lower_bound(shown_.begin(), shown_.end(), index);
+    return found != shown_.end() && *found == index ? static_cast<int>(found - shown_.begin()) : -1;
 }
 
 QVariant StatListModel::data(const QModelIndex& index, int role) const {
-    const StatLine* l = line(index.row());
-    if (!l) return {};
+    const auto found = indexOf(index.row());
+    if (!found) return {};
+    const StatTable& table = *table_;
+    const std::size_t i = *found;
     switch (role) {
         case PrevDateRole:
-            return toQString(l->prevDate);
+            return toQString(texts_.prevDate(table, i));
         case EntryDateRole:
-            return toQString(l->entryDate);
+            return toQString(texts_.entryDate(table, i));
         case DurationRole:
-            return toQString(l->duration) + QStringLiteral(" s");
+            return toQString(texts_.figures(table, i).duration) + QStringLiteral(" s");
         case SizeRole:
-            return toQString(l->size);
+            return toQString(texts_.size(table, i));
         case RateRole:
-            return toQString(l->rate);
+            return toQString(texts_.figures(table, i).rate);
         case FileRole:
-            return toQString(l->entry.file);
+            return toQString(table.file(i));
         case Qt::DisplayRole:
-        case Qt::AccessibleTextRole:
-            return QStringList{
-                toQString(l->prevDate),  QStringLiteral("\u2013"),
-                toQString(l->entryDate), toQString(l->duration) + QStringLiteral(" s"),
-                toQString(l->size),      toQString(l->rate),
-                toQString(l->entry.file)}
+        case Qt::AccessibleTextRole: {
+            const IntervalFigures figures = texts_.figures(table, i);
+            return QStringList{toQString(texts_.prevDate(table, i)),
+                               QStringLiteral("\u2013"),
+                               toQString(texts_.entryDate(table, i)),
+                               toQString(figures.duration) + QStringLiteral(" s"),
+                               toQString(texts_.size(table, i)),
+                               toQString(figures.rate),
+                               toQString(table.file(i))}
                 .join(QLatin1Char(' '));
+        }
         default:
             return {};
     }

@@ -18,8 +18,14 @@ std::optional<FileLocation> locationOf(const QList<QUrl>& urls) {
 
 }  // namespace
 
+std::optional<std::string> chosenPath(int response, const std::optional<FileLocation>& location) {
+    if (response != kResponseOK || !location || !location->isLocalFile) return std::nullopt;
+    return location->path;
+}
+
 void DialogFileChooser::chooseStatFile(QWidget* parent, ChooseCompletion done) {
     auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(QStringLiteral("openStatFile"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -31,7 +37,6 @@ void DialogFileChooser::chooseStatFile(QWidget* parent, ChooseCompletion done) {
         const int response = result == QDialog::Accepted ? kResponseOK : 0;
         done(response, response == kResponseOK ? locationOf(dialog->selectedUrls()) : std::nullopt);
     });
-    last_ = dialog;
     dialog->show();
 }
 

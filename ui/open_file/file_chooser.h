@@ -1,17 +1,32 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <optional>
-
-#include "analysis/loader.h"
+#include <string>
 
 namespace quill::ui {
+
+/// The open panel's result code for a confirmed choice; anything else is a cancel.
+inline constexpr int kResponseOK = 1;
+
+/// Where the open panel's choice lives: a local file path, or a location that is not a local
+/// file (which is not opened: a load reads paths only).
+struct FileLocation {
+    std::string path;
+    bool isLocalFile = true;
+
+    static FileLocation local(std::string path) { return {std::move(path), true}; }
+    static FileLocation remote(std::string url) { return {std::move(url), false}; }
+};
 
 /// What the open panel reports when it closes: its result code (kResponseOK when confirmed)
 /// and the chosen location, if any.
 using ChooseCompletion = std::function<void(int response, std::optional<FileLocation> location)>;
+
+/// The local file to load for a panel's answer, or nothing for a cancel, no choice or a
+/// location that is not a local file.
+std::optional<std::string> chosenPath(int response, const std::optional<FileLocation>& location);
 
 /// Lets the user choose one statistics file without blocking the interface. A seam: tests
 /// stand in for the dialog.
@@ -27,11 +42,6 @@ public:
 class DialogFileChooser final : public FileChooser {
 public:
     void chooseStatFile(QWidget* parent, ChooseCompletion done) override;
-    /// The dialog shown last, while it is open (for tests).
-    QWidget* lastDialog() const { return last_; }
-
-private:
-    QPointer<QWidget> last_;
 };
 
 }  // namespace quill::ui

@@ -7,13 +7,9 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "tests/support.h"
-#include "tests/ui/common/fake_chooser.h"
 #include "tests/ui/common/screenshot.h"
-#include "ui/main_window/content_view.h"
-#include "ui/main_window/stat_list_model.h"
+#include "tests/ui/main_window/main_window_fixture.h"
 #include "ui/model_observer.h"
-#include "ui/quillometer_app.h"
 
 // Qt's platform layer: what the xcb and Wayland plugins make of a window's title before the
 // window system gets it. The offscreen platform keeps no title, so the tests ask Qt directly.
@@ -76,26 +72,15 @@ private Q_SLOTS:
         dir.reset();
     }
 
-    void cancelKeepsTheLoadedFile() {
-        load(sampleBytes());
-        test::saveScreenshot(main(), "main-window");
-        QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(chooser->pending.size(), std::size_t{1});
-        chooser->answer(0, std::nullopt);
-        QTest::qWait(20);
-        QCOMPARE(main().windowTitle(), QStringLiteral("Quillometer: day.jsonl"));
-        QCOMPARE(main().list()->model()->rowCount(), 3);
-    }
-
     void unreadableFileIsReported() {
         // A FIFO without a writer would block a plain open() for good.
         for (const std::string& path :
              {(dir->path() / "gone.jsonl").string(), test::makeFifo(*dir, "pipe.jsonl")}) {
             const test::Watchdog watchdog;
-            const QString name = QString::fromStdString(lastPathComponent(path));
+            const QString name = QString::fromStdString(std::string(lastPathComponent(path)));
             QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
             QCOMPARE(chooser->pending.size(), std::size_t{1});
-            chooser->answer(kResponseOK, FileLocation::local(path));
+            chooser->answer(ui::kResponseOK, ui::FileLocation::local(path));
             QTRY_COMPARE(main().windowTitle(), "Quillometer: " + name);
             QVERIFY(
                 main().statusBar()->currentMessage().startsWith("Could not read \u201c" + name));
@@ -117,7 +102,7 @@ private Q_SLOTS:
         QFETCH(QList<Qt::KeyboardModifiers>, clicks);
         QFETCH(bool, reload);
         load(sampleBytes());
-        QListView* list = main().list();
+        QListView* list = statList();
         const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
         for (Qt::KeyboardModifiers modifiers : clicks)
             QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, row);
@@ -130,6 +115,7 @@ private Q_SLOTS:
 
     void chartOpensTheChartWindowForTheSelectedLine() {
         load(sampleBytes());
+        test::saveScreenshot(main(), "main-window");
         select(1);
         QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(visibleWindows(), (QStringList{"chart", "main"}));
@@ -141,21 +127,21 @@ private Q_SLOTS:
         QWidget* chart = app->window(WindowId::Chart);
         chart->findChild<QSlider*>("startSlider")->setValue(7);
         select(2);
-        main().chartAction()->trigger();
+        action("chart").trigger();
         QCOMPARE(app->window(WindowId::Chart), chart);
         QTRY_COMPARE(chart->windowTitle(), QStringLiteral("/db/Persist/0002.tracev3"));
         // Closed and opened again, the window starts afresh.
         chart->close();
         QTRY_VERIFY(!app->window(WindowId::Chart));
         QCOMPARE(visibleWindows(), QStringList{"main"});
-        main().chartAction()->trigger();
+        action("chart").trigger();
         QCOMPARE(app->window(WindowId::Chart)->findChild<QSlider*>("startSlider")->value(), 1);
     }
 
     void launchShowsTheMainWindowAndPlotOpensBeforeAnyLoad() {
         QCOMPARE(visibleWindows(), QStringList{"main"});
         QCOMPARE(shownTitle(&main()), QStringLiteral("Quillometer: "));
-        main().plotAction()->trigger();
+        action("plot").trigger();
         QCOMPARE(visibleWindows(), (QStringList{"main", "plot"}));
         QTRY_COMPARE(shownTitle(app->window(WindowId::Plot)), QStringLiteral("Log data: "));
         load(sampleBytes());
@@ -164,17 +150,17 @@ private Q_SLOTS:
     }
 
     void helpTwiceKeepsOneWindow() {
-        main().helpAction()->trigger();
+        action("help").trigger();
         QWidget* help = app->window(WindowId::Help);
         QVERIFY(help);
         QCOMPARE(shownTitle(help), QStringLiteral("Help Window"));
-        main().helpAction()->trigger();
+        action("help").trigger();
         QCOMPARE(app->window(WindowId::Help), help);
         QCOMPARE(visibleWindows(), (QStringList{"help", "main"}));
     }
 
     void toolbarItemHiddenKeepsItsShortcut() {
-        const QList<QAction*> items = main().toolbar()->actions();
+        const QList<QAction*> items = test::part<QToolBar>(main(), "ContentView.toolbar").actions();
         QCOMPARE(items.size(), 3);
         items[0]->setVisible(false);
         QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
@@ -184,11 +170,11 @@ private Q_SLOTS:
     void aLoadCostsTheMainWindowOneRedraw() {
         std::string bytes;
         for (int i = 0; i < 5000; ++i) bytes += test::statLine(1000 + i, i, "Persist/x") + "\n";
-        const int before = main().observer()->drawCount();
+        const int before = test::part<ui::ModelObserver>(main()).drawCount();
         load(bytes);
         QTest::qWait(20);
-        QCOMPARE(main().observer()->drawCount(), before + 1);
-        QCOMPARE(main().list()->model()->rowCount(), 5000);
+        QCOMPARE(test::part<ui::ModelObserver>(main()).drawCount(), before + 1);
+        QCOMPARE(statList()->model()->rowCount(), 5000);
     }
 
 private:
@@ -198,12 +184,15 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(&main()));
         QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(chooser->pending.size(), std::size_t{1});
-        chooser->answer(kResponseOK, FileLocation::local(dir->write(name, bytes)));
+        chooser->answer(ui::kResponseOK, ui::FileLocation::local(dir->write(name, bytes)));
         QTRY_COMPARE(shownTitle(&main()), QString::fromStdString("Quillometer: " + name));
     }
 
+    QListView* statList() { return &test::part<QListView>(main(), "statList"); }
+    QAction& action(const char* name) { return test::part<QAction>(main(), name); }
+
     void select(int row) {
-        QListView* list = main().list();
+        QListView* list = statList();
         list->setCurrentIndex(list->model()->index(row, 0));
     }
 

@@ -14,7 +14,7 @@ public:
         pending.push_back(std::move(done));
     }
     /// Closes the oldest open chooser with that answer.
-    void answer(int response, std::optional<FileLocation> location) {
+    void answer(int response, std::optional<ui::FileLocation> location) {
         auto done = std::move(pending.front());
         pending.erase(pending.begin());
         done(response, std::move(location));

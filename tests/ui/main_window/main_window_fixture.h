@@ -13,6 +13,15 @@
 
 namespace quill::test {
 
+/// The part of `window` of that type and object name (any name when none is given), as a
+/// person would find it on screen: the tests need no accessors of their own.
+template <typename T>
+T& part(const QObject& window, const char* name = nullptr) {
+    T* found = name ? window.findChild<T*>(QString::fromLatin1(name)) : window.findChild<T*>();
+    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), name ? name : "");
+    return *found;
+}
+
 /// Opens no window: the main window's own behaviour is under test.
 class NoWindows final : public ui::WindowOpener {
 public:
@@ -34,13 +43,13 @@ struct MainWindowFixture {
         ui::RecentFiles().clear();
     }
 
-    /// Loads `path` as a person would, and waits for the load to end.
+    /// Loads `path` as a person would, and waits for the list to show it.
     void open(const std::string& path) {
         window->openFile(QString::fromStdString(path));
-        QTRY_COMPARE(model.fileName(), lastPathComponent(path));
-        QCoreApplication::processEvents();
+        QTRY_COMPARE(model.fileName(), std::string(lastPathComponent(path)));
+        QTRY_VERIFY(!part<ui::ModelObserver>(*window).drawPending());
     }
-    int rows() const { return window->list()->model()->rowCount(); }
+    int rows() const { return part<QListView>(*window, "statList").model()->rowCount(); }
 
     Quillstat model;
     NoWindows opener;

@@ -1,6 +1,5 @@
 #include "ui/main_window/message_row.h"
 
-#include <QAbstractItemModelTester>
 #include <QFontMetrics>
 #include <QListView>
 #include <QtTest>
@@ -13,23 +12,6 @@ using namespace quill;
 class MessageRowTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void listModelIsSoundAndFollowsOnlyRefreshes() {
-        Quillstat model;
-        ui::StatListModel list(model);
-        QAbstractItemModelTester tester(&list,
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        test::loadBytes(model, test::statLine(1000, 1024, "Persist/a") + "\n" +
-                                   test::statLine(1060, 2048, "Persist/b") + "\n");
-        list.refresh();
-        QCOMPARE(list.rowCount(), 2);
-        // Between a load and the redraw after it, the view must not reach past the new list.
-        test::loadBytes(model, "");
-        QCOMPARE(list.rowCount(), 2);
-        QVERIFY(!list.data(list.index(1), ui::StatListModel::FileRole).isValid());
-        list.refresh();
-        QCOMPARE(list.rowCount(), 0);
-    }
-
     void rowTextsComeFromTheirOwnFields() {
         Quillstat model;
         test::loadBytes(model, test::statLine(1000, 1500, "Persist/a") + "\n" +
