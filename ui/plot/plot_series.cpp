@@ -105,18 +105,18 @@ void PlotSeries::index() {
     read([this](const auto& points) {
         xMin_ = points.x(0);
         xMax_ = points.x(size_ - 1);
-        for (std::size_t from = 0; from < size_; from += ValueBlocks::kSize) {
-            const std::size_t to = std::min(from + ValueBlocks::kSize, size_);
-            double low = points.y(from);
-            double high = low;
-            for (std::size_t i = from + 1; i < to; ++i) {
-                const double value = points.y(i);
-                low = std::min(low, value);
-                high = std::max(high, value);
-            }
-            blocks_.low.push_back(low);
-            blocks_.high.push_back(high);
-        }
+        points.batches(0, size_,
+                       [this](std::size_t from, std::size_t count, const double*, const double* ys,
+                              const std::size_t*) {
+                           for (std::size_t j = 0; j < count; ++j) {
+                               if ((from + j) % ValueBlocks::kSize == 0) {
+                                   blocks_.low.push_back(ys[j]);
+                                   blocks_.high.push_back(ys[j]);
+                               }
+                               blocks_.low.back() = std::min(blocks_.low.back(), ys[j]);
+                               blocks_.high.back() = std::max(blocks_.high.back(), ys[j]);
+                           }
+                       });
     });
     yMin_ = *std::min_element(blocks_.low.begin(), blocks_.low.end());
     yMax_ = *std::max_element(blocks_.high.begin(), blocks_.high.end());

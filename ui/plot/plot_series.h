@@ -1,8 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -21,6 +24,8 @@ template <typename Series>
 class InTimeOrder {
 public:
     static constexpr std::size_t kPerLine = std::is_same_v<Series, PointSeries> ? 3 : 1;
+    /// The most points `batches` hands over at once.
+    static constexpr std::size_t kBatch = 256;
 
     InTimeOrder(const Series& series, const std::uint32_t* lineOrder)
         : series_(series), order_(lineOrder) {}
@@ -37,6 +42,35 @@ public:
     }
     /// The point's colour among the series' `PlotSeries::values`: its place in its line.
     std::size_t colour(std::size_t i) const { return kPerLine == 1 ? 0 : i % kPerLine; }
+
+    /// Calls `use(from, count, xs, ys, colours)` for the points [first, last), `count` of them
+    /// at a time from point `from`, with their `x`, `y` and `colour` in arrays: millions of
+    /// points are read far faster so than one by one.
+    template <typename Use>
+    void batches(std::size_t first, std::size_t last, Use&& use) const {
+        std::uint32_t lines[kBatch / kPerLine + 2];
+        double dates[std::size(lines)];
+        std::int64_t values[std::size(lines) * kPerLine];
+        double xs[kBatch];
+        double ys[kBatch];
+        std::size_t colours[kBatch];
+        for (std::size_t from = first; from < last; from += kBatch) {
+            const std::size_t count = std::min(kBatch, last - from);
+            const std::size_t firstLine = from / kPerLine;
+            const std::size_t lineCount = (from + count - 1) / kPerLine - firstLine + 1;
+            for (std::size_t j = 0; j < lineCount; ++j)
+                lines[j] = order_ != nullptr ? order_[firstLine + j]
+                                             : static_cast<std::uint32_t>(firstLine + j);
+            series_.read(std::span(lines, lineCount), dates, values);
+            for (std::size_t j = 0; j < count; ++j) {
+                const std::size_t at = from + j - firstLine * kPerLine;  // into `values`
+                xs[j] = dates[at / kPerLine];
+                ys[j] = static_cast<double>(values[at]);
+                colours[j] = colour(from + j);
+            }
+            use(from, count, xs, ys, colours);
+        }
+    }
 
 private:
     std::size_t index(std::size_t i) const {

@@ -124,8 +124,8 @@ private:
 };
 
 /// Draws the points of `range` of `points` as `dot` into `image` (see `PointRasteriser`) on a
-/// transparent background. `points` gives `size()`, and `x(i)`, `y(i)` and `colour(i)` of point
-/// `i`; any order will do, but in order of time they are drawn fastest.
+/// transparent background. `points` gives `size()` and hands the points over in `batches` (see
+/// `InTimeOrder`); any order will do, but in order of time they are drawn fastest.
 template <typename Points>
 void rasterisePoints(const Points& points, const RasterFrame& frame, const DotStamp& dot,
                      std::span<const QRgb> palette, QImage& image, PointRange range = {}) {
@@ -133,21 +133,11 @@ void rasterisePoints(const Points& points, const RasterFrame& frame, const DotSt
     if (raster.idle()) return;
     const std::size_t first = std::min(range.first, points.size());
     const std::size_t last = std::clamp(range.last, first, points.size());
-    // Read a batch of points, then draw it: reading alone, a loop has many reads in flight at
-    // once, where each point's drawing would otherwise wait for its own.
-    constexpr std::size_t kBatch = 256;
-    double x[kBatch];
-    double y[kBatch];
-    std::size_t colour[kBatch];
-    for (std::size_t from = first; from < last; from += kBatch) {
-        const std::size_t count = std::min(kBatch, last - from);
-        for (std::size_t j = 0; j < count; ++j) {
-            x[j] = points.x(from + j);
-            y[j] = points.y(from + j);
-            colour[j] = points.colour(from + j);
-        }
-        for (std::size_t j = 0; j < count; ++j) raster.add(x[j], y[j], colour[j]);
-    }
+    points.batches(first, last,
+                   [&raster](std::size_t, std::size_t count, const double* xs, const double* ys,
+                             const std::size_t* colours) {
+                       for (std::size_t j = 0; j < count; ++j) raster.add(xs[j], ys[j], colours[j]);
+                   });
     raster.flush();
 }
 
