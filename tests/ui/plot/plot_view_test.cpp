@@ -64,15 +64,7 @@ private Q_SLOTS:
             QVERIFY(part(key + "Block")->isVisible() && headerDate(key).isNull() &&
                     chart(key).points().empty());
 
-        // Two Persist lines, 30 s before and after 2024-03-05 13:07:09 UTC (1709644029).
-        test::ScopedTimeZone paris("Europe/Paris");
-        const std::vector<test::Proc> processes{{"a", 4096}, {"b", 8192}, {"c", 2048}};
-        load(test::statLine(1709643999, 14336, "/store/Persist/1", processes) + "\n" +
-                 test::statLine(1709644059, 28672, "/store/Persist/1", processes) + "\n",
-             "a second  file %1.jsonl");
-        // Halfway between the points, where none lies; a pixel is well under a second here.
-        hover("rate", 0, 1709644029.5);
-        QCOMPARE(headerDate("rate"), QStringLiteral("14:07:09+0100 2024-03-05"));
+        load(realisticFile(3), "a second  file %1.jsonl");  // the title takes the name verbatim
     }
 
     void togglesHideBlocksWithoutLeavingGaps_data() {
@@ -345,6 +337,8 @@ private Q_SLOTS:
         for (int i = 0; i < 60; ++i) wheel("special", inPlot("special", 0.5), 120);
         QVERIFY(near(shown("special").span(), 30, 0.01));
         QVERIFY(linked());
+        // The moment under the pointer to the second, where no point lies, in the local zone.
+        test::ScopedTimeZone paris("Europe/Paris");
         const double moment = std::floor(shown("rate").min + shown("rate").span() * 0.37) + 0.5;
         hover("rate", 0, moment);
         QCOMPARE(headerDate("rate"), instantText(moment));
