@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "analysis/stat_table.h"
 #include "records/records.h"
@@ -35,6 +36,12 @@ public:
     PointStats point(std::size_t k) const;
     const char* label(std::size_t position) const noexcept;
 
+    /// The points of `lines`, indices of the series' lines (point `k` is of line `k / 3`), for
+    /// a reader of millions of points: each line's `date` into `dates`, and the `sizeKB` of its
+    /// three points into `sizes`, three by three.
+    void read(std::span<const std::uint32_t> lines, double* dates,
+              std::int64_t* sizes) const noexcept;
+
 private:
     const std::vector<std::uint32_t>& rows() const noexcept {
         return table_->chartedRows(category_);
@@ -60,6 +67,11 @@ public:
     }
     std::int64_t rate(std::size_t k) const noexcept { return table_->rateInt(rows()[k]); }
     RateStats point(std::size_t k) const;
+
+    /// The points `indices`, for a reader of millions of points: their `date` into `dates`
+    /// and their `rate` into `rates`.
+    void read(std::span<const std::uint32_t> indices, double* dates,
+              std::int64_t* rates) const noexcept;
 
 private:
     const std::vector<std::uint32_t>& rows() const noexcept {

@@ -231,7 +231,7 @@ int run(const Options& options) {
     std::printf("%s %s (%zu lines)\n", file.reused ? "reusing" : "wrote", file.path.c_str(),
                 file.lines);
     Quillstat loggy;
-    const LoadOutcome outcome = loggy.loadStatFile(kResponseOK, FileLocation::local(file.path));
+    const LoadOutcome outcome = loggy.loadStatPath(file.path);
     if (outcome.status != LoadStatus::Loaded) {
         std::fprintf(stderr, "quillometer-plot-bench: load failed: %s\n", outcome.error.c_str());
         return 1;

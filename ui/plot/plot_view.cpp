@@ -102,7 +102,7 @@ void PlotView::alignCharts() {
     for (PlotBlock* block : blocks_) block->chart().alignPlotArea(insets);
 }
 
-void PlotView::showPoints(Block block, PointColumns points) {
+void PlotView::showPoints(Block block, PlotSeries points) {
     blocks_[block]->chart().setPoints(std::move(points));
     // New moments in one series may widen the span that all three share.
     shareTimeSpan();
@@ -113,11 +113,11 @@ void PlotView::shareTimeSpan() {
     // one time scale and toggling one moves nothing in the others.
     std::optional<AxisRange> moments;
     for (const PlotBlock* block : blocks_) {
-        const PointColumns& points = block->chart().points();
+        const PlotSeries& points = block->chart().points();
         if (points.empty()) continue;
-        moments = moments ? AxisRange{std::min(moments->min, points.xMin),
-                                      std::max(moments->max, points.xMax)}
-                          : AxisRange{points.xMin, points.xMax};
+        moments = moments ? AxisRange{std::min(moments->min, points.xMin()),
+                                      std::max(moments->max, points.xMax())}
+                          : AxisRange{points.xMin(), points.xMax()};
     }
     for (PlotBlock* block : blocks_) block->chart().setTimeSpan(moments);
 }
@@ -149,9 +149,9 @@ void PlotView::observe() {
     watch([this] {
         setWindowTitle(QStringLiteral("Log data: ") + QString::fromStdString(loggy_.fileName()));
     });
-    watch([this] { showPoints(Rate, rateColumns(loggy_.ratesPoints())); });
-    watch([this] { showPoints(Persist, pointColumns(loggy_.pointsPersist())); });
-    watch([this] { showPoints(Special, pointColumns(loggy_.pointsSpecial())); });
+    watch([this] { showPoints(Rate, PlotSeries(loggy_.ratesPoints())); });
+    watch([this] { showPoints(Persist, PlotSeries(loggy_.pointsPersist())); });
+    watch([this] { showPoints(Special, PlotSeries(loggy_.pointsSpecial())); });
 }
 
 int PlotView::rasterRebuildCount() const {

@@ -14,7 +14,7 @@ class QKeyEvent;
 namespace quill::ui {
 
 class PlotBlock;
-struct PointColumns;
+class PlotSeries;
 
 /// The plot window's content: the rate, Persist and Special series of the last load, each in a
 /// chart of its own under a header, below a row of toggles that show or hide each chart. Moving
@@ -30,7 +30,8 @@ public:
     int rasterRebuildCount() const;
     /// Whether every shown chart has painted its current points.
     bool pointsUpToDate() const;
-    /// Memory the view holds for the points: their compact copies and the charts' images.
+    /// Memory the view holds for the points: its indexes into the model's series and the
+    /// charts' images.
     std::size_t pointBytes() const;
 
 protected:
@@ -47,7 +48,7 @@ private:
     void addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text);
     void buildBlocks();
     void alignCharts();
-    void showPoints(Block block, PointColumns points);
+    void showPoints(Block block, PlotSeries points);
     void shareTimeSpan();
     void showSpan(const std::optional<AxisRange>& span);
     /// The name a saved image of the window is offered under, without suffix.

@@ -101,12 +101,10 @@ void PointChart::buildLegendTitle(const QString& title) {
     legendTitle_->hide();
 }
 
-void PointChart::setPoints(PointColumns points) {
+void PointChart::setPoints(PlotSeries points) {
     points_ = std::move(points);
-    sortByTime(points_);
-    blocks_ = valueBlocks(points_);
     layer_->forgetImages();
-    replaceSeries(points_.values);
+    replaceSeries(points_.values());
     applyRanges();
 }
 
@@ -120,7 +118,7 @@ void PointChart::setTimeSpan(std::optional<AxisRange> moments) {
 
 AxisRange PointChart::fullTimeRange() const {
     std::optional<AxisRange> moments = timeSpan_;
-    if (!moments && !points_.empty()) moments = AxisRange{points_.xMin, points_.xMax};
+    if (!moments && !points_.empty()) moments = AxisRange{points_.xMin(), points_.xMax()};
     return moments ? paddedRange(moments->min, moments->max, kMinimumTimePad) : defaultTimeRange();
 }
 
@@ -224,11 +222,11 @@ AxisRange PointChart::fittedValueRange() const {
     if (points_.empty()) return defaultValueRange();
     std::optional<std::pair<double, double>> extent;
     if (visible_) {
-        const auto [first, last] = indicesWithin(points_, timeRange_.min, timeRange_.max);
-        extent = valueExtent(points_, blocks_, first, last);
+        const auto [first, last] = points_.indicesWithin(timeRange_.min, timeRange_.max);
+        extent = points_.valueExtent(first, last);
     }
     // Where no point is in view, the scale of them all stays rather than an arbitrary one.
-    if (!extent) extent = std::pair{points_.yMin, points_.yMax};
+    if (!extent) extent = std::pair{points_.yMin(), points_.yMax()};
     return valueRange(extent->first, extent->second, kMinimumValuePad);
 }
 

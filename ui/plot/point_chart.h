@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "ui/plot/plot_scale.h"
-#include "ui/plot/point_columns.h"
+#include "ui/plot/plot_series.h"
 
 class QDateTimeAxis;
 class QGraphicsSimpleTextItem;
@@ -40,8 +40,8 @@ public:
     ~PointChart() override;
 
     /// Replaces the points, their ranges and, when the distinct values differ, the legend.
-    void setPoints(PointColumns points);
-    const PointColumns& points() const { return points_; }
+    void setPoints(PlotSeries points);
+    const PlotSeries& points() const { return points_; }
     /// The moments, in seconds since 1970, that the time axis spans instead of its own points'
     /// (padded as they would be); empty: its own points'.
     void setTimeSpan(std::optional<AxisRange> moments);
@@ -118,8 +118,7 @@ private:
     void finishBand(double x);
 
     bool legend_;
-    PointColumns points_;
-    ValueBlocks blocks_;  ///< of `points_`
+    PlotSeries points_;
     QDateTimeAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxis_ = nullptr;
     QList<QScatterSeries*> series_;

@@ -23,7 +23,7 @@ PointLayer::PointLayer(double dotArea, QGraphicsItem* parent)
     setAcceptHoverEvents(false);
 }
 
-void PointLayer::setPoints(const PointColumns* points, AxisRange x, AxisRange y) {
+void PointLayer::setPoints(const PlotSeries* points, AxisRange x, AxisRange y) {
     points_ = points;
     x_ = x;
     y_ = y;
@@ -77,9 +77,11 @@ void PointLayer::rebuild(double pixelRatio) {
     if (points_ != nullptr && !size_.isEmpty()) {
         // Only the points whose dot can reach the image: zoomed in, a sliver of them.
         const double reach = dot_->reach() + 1;
-        const auto [first, last] = indicesWithin(*points_, frame.x.toValue(-reach),
-                                                 frame.x.toValue(pixels.width() + reach));
-        rasterisePoints(*points_, frame, *dot_, palette_, raster_, {first, last});
+        const auto [first, last] = points_->indicesWithin(frame.x.toValue(-reach),
+                                                          frame.x.toValue(pixels.width() + reach));
+        points_->read([&](const auto& points) {
+            rasterisePoints(points, frame, *dot_, palette_, raster_, {first, last});
+        });
         considered_ = last - first;
     } else {
         raster_ = QImage();

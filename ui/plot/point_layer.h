@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ui/plot/plot_scale.h"
-#include "ui/plot/point_columns.h"
+#include "ui/plot/plot_series.h"
 #include "ui/plot/point_raster.h"
 
 namespace quill::ui {
@@ -26,9 +26,9 @@ public:
     /// `dotArea`: the area of each point's disc, in square pixels.
     PointLayer(double dotArea, QGraphicsItem* parent = nullptr);
 
-    /// Shows `points` (not owned: they must stay alive and unchanged until the next call, and be
-    /// in order of time, see `sortByTime`) over `x` by `y`; null shows nothing.
-    void setPoints(const PointColumns* points, AxisRange x, AxisRange y);
+    /// Shows `points` (not owned: they must stay alive and unchanged until the next call) over
+    /// `x` by `y`; null shows nothing.
+    void setPoints(const PlotSeries* points, AxisRange x, AxisRange y);
     /// The points given are new ones, even where they lie at the same address.
     void forgetImages();
     /// Keeps the image drawn over `x` by `y` aside, whatever else is drawn after it, so that
@@ -60,7 +60,7 @@ private:
     bool takeKept(double pixelRatio);
     void keep();
 
-    const PointColumns* points_ = nullptr;
+    const PlotSeries* points_ = nullptr;
     AxisRange x_;
     AxisRange y_;
     std::vector<QRgb> palette_;

@@ -9,20 +9,17 @@ namespace quill::ui {
 namespace {
 
 constexpr double kLeastSpan = 30;
-/// Points keep their times as floats from the first one: whole seconds are exact up to 2^24 s
-/// from it, beyond which the spacing of floats gets coarser than a second.
-constexpr double kExactSeconds = 16777216;
-/// How many float spacings the narrowest span holds: one is then under a pixel or two.
+/// How many spacings of doubles the narrowest span holds: one is then under a pixel or two.
 constexpr double kSpacingsPerSpan = 1000;
 
 }  // namespace
 
 double minimumSpan(AxisRange full) {
-    const double reach = std::abs(full.span());
-    if (!(reach >= kExactSeconds)) return kLeastSpan;
-    const auto far = static_cast<float>(reach);
-    const double spacing =
-        static_cast<double>(std::nextafter(far, std::numeric_limits<float>::infinity()) - far);
+    // Doubles hold times to well under a millisecond for thousands of years about 1970; only
+    // times of absurd magnitudes, which a statistics file may still hold, lie further apart.
+    const double far = std::max(std::abs(full.min), std::abs(full.max));
+    if (!std::isfinite(far)) return kLeastSpan;
+    const double spacing = std::nextafter(far, std::numeric_limits<double>::infinity()) - far;
     return std::max(kLeastSpan, spacing * kSpacingsPerSpan);
 }
 

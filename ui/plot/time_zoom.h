@@ -5,7 +5,8 @@
 namespace quill::ui {
 
 /// The narrowest span, in seconds, that the time axis zooms to within `full`: half a minute,
-/// or more where the points' compact times could no longer place a dot within a pixel or so.
+/// or more where times so far from 1970 lie too far apart as doubles to place a dot within a
+/// pixel or so.
 double minimumSpan(AxisRange full);
 
 /// `wanted` moved and narrowed as little as needed to lie within `full`, and widened about its

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tests/support.h"
+#include "ui/plot/time_zoom.h"
 
 namespace quill::ui {
 
@@ -19,6 +20,18 @@ static QString step(double span, int labels) {
 static QString ticks(double span, double pixels) {
     const TimeTicks result = timeTicks({1.7e9, 1.7e9 + span}, pixels);
     return QString::number(result.count) + ' ' + result.format;
+}
+
+static QString text(AxisRange span) {
+    return QString::number(span.min, 'g', 12) + " to " + QString::number(span.max, 'g', 12);
+}
+
+/// Zooms into {400, 600} about 450 by halves, more often than the narrowest span allows, then
+/// once more about the end of what is left.
+static QString zoomedToTheEnd() {
+    AxisRange span{400, 600};
+    for (int i = 0; i < 50; ++i) span = zoomedSpan(span, 450, 0.5, {0, 1000}, 30);
+    return text(zoomedSpan(span, span.max, 0.5, {0, 1000}, 30));
 }
 
 static QString at(const char* zone, double seconds) {
@@ -61,6 +74,34 @@ private Q_SLOTS:
         QTest::newRow("step: up to 5") << step(2100, 5) << "500";
         QTest::newRow("step: room for one, still two ticks") << step(4182, 1) << "2000";
         QTest::newRow("step: never below one") << step(3, 8) << "1";
+        // Zooming and panning within the full range {0, 1000}, no narrower than 30.
+        const AxisRange full{0, 1000};
+        QTest::newRow("zoom: the anchor stays")
+            << text(zoomedSpan({100, 300}, 150, 0.5, full, 30)) << "125 to 225";
+        QTest::newRow("zoom out: no wider than the whole")
+            << text(zoomedSpan({0, 800}, 700, 4, full, 30)) << "0 to 1000";
+        QTest::newRow("zoom out: stops at the end")
+            << text(zoomedSpan({900, 1000}, 990, 3, full, 30)) << "700 to 1000";
+        // At the narrowest, further zooming moves nothing, not even towards the anchor.
+        QTest::newRow("zoom: the narrowest") << zoomedToTheEnd() << "442.5 to 472.5";
+        QTest::newRow("pan") << text(pannedSpan({100, 200}, 50, full)) << "150 to 250";
+        QTest::newRow("pan: stops at the start")
+            << text(pannedSpan({100, 200}, -500, full)) << "0 to 100";
+        QTest::newRow("pan: stops at the end")
+            << text(pannedSpan({100, 200}, 5000, full)) << "900 to 1000";
+        QTest::newRow("pan: by nothing") << text(pannedSpan({100, 200}, NAN, full)) << "100 to 200";
+        QTest::newRow("clamp: moved in") << text(clampedSpan({-50, 50}, full, 30)) << "0 to 100";
+        QTest::newRow("clamp: cut") << text(clampedSpan({-50, 5000}, full, 30)) << "0 to 1000";
+        QTest::newRow("clamp: widened") << text(clampedSpan({500, 510}, full, 30)) << "490 to 520";
+        // Nonsense gives the full range, never an empty or inverted one.
+        QTest::newRow("clamp: inverted") << text(clampedSpan({600, 500}, full, 30)) << "0 to 1000";
+        QTest::newRow("clamp: NaN") << text(clampedSpan({NAN, 500}, full, 30)) << "0 to 1000";
+        // Times so far out that doubles lie seconds apart: a narrower span would scatter dots.
+        QTest::newRow("narrowest: a day") << QString::number(minimumSpan({0, 86400})) << "30";
+        QTest::newRow("narrowest: years from 1970")
+            << QString::number(minimumSpan({1.7e9, 1.8e9})) << "30";
+        QTest::newRow("narrowest: far out")
+            << QString::number(minimumSpan({9e18, 9.1e18}), 'f', 0) << "1024000";
         QTest::newRow("ticks: narrow, the two ends") << ticks(3600, 100) << "2 MM-dd HH:mm";
         QTest::newRow("ticks: seconds apart") << ticks(120, 800) << "7 HH:mm:ss";
         QTest::newRow("ticks: years apart") << ticks(40 * 365 * 86400.0, 800) << "7 yyyy-MM";

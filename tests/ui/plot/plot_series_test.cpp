@@ -1,0 +1,224 @@
+#include "ui/plot/plot_series.h"
+
+#include <QTest>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <tuple>
+
+#include "tests/support.h"
+#include "ui/plot/point_raster.h"
+
+namespace quill::ui {
+namespace {
+
+constexpr QRgb kRed = 0xffff0000, kGreen = 0xff00ff00, kBlue = 0xff0000ff;
+constexpr std::array<QRgb, 3> kPalette{kRed, kGreen, kBlue};
+
+/// {x, y, colour} points, as the rasteriser reads them.
+struct Dots {
+    std::vector<std::array<double, 3>> points;
+    std::size_t size() const { return points.size(); }
+    template <typename Use>
+    void batches(std::size_t first, std::size_t last, Use&& use) const {
+        for (std::size_t i = first; i < last; ++i) {
+            const auto colour = static_cast<std::size_t>(points[i][2]);
+            use(i, 1, &points[i][0], &points[i][1], &colour);
+        }
+    }
+};
+
+/// Draws `dots` as dots of area 25 into `image`, 101 by 101 pixels, where x value v lands in
+/// pixel column v and y value v in row 99 - v.
+QImage draw(Dots dots, std::span<const QRgb> palette = kPalette, QImage image = {},
+            PointRange range = {}) {
+    const RasterFrame frame{{{0, 101}, 101}, {{-2, 99}, 101, true}, {101, 101}};
+    rasterisePoints(dots, frame, DotStamp(dotDiameter(25)), palette, image, range);
+    return image;
+}
+
+QList<QRgb> pixels(const QImage& image, std::initializer_list<QPoint> points) {
+    QList<QRgb> result;
+    for (const QPoint& at : points) result << image.pixel(at);
+    return result;
+}
+
+/// Persist lines between Special and other ones, their times mostly rising but stepping back
+/// now and then and repeating, their sizes wandering up and down as they grow: the extremes of
+/// a span lie near its ends.
+std::string steppingFile(int lines) {
+    std::string out;
+    long long time = 1709596800;
+    for (int i = 0; i < lines; ++i) {
+        time += i % 41 == 0 ? -3600 : i % 13 == 0 ? 0 : (i * 7919) % 600;
+        const long long kb = (i * 7919) % 1009;
+        const std::vector<test::Proc> processes{
+            {"a", (kb + 4 * i) << 10}, {"b", (1009 - kb + 2 * i) << 10}, {"c", (3 * i) << 10}};
+        out += test::statLine(time, kb << 12, "/s/Persist/1", processes) + "\n";
+        out += test::statLine(time + 5, kb << 11, i % 2 ? "/s/Special/1" : "/s/Other", processes) +
+               "\n";
+    }
+    return out;
+}
+
+/// (x, y, colour) of each of the model's points, in order of time, those of one moment in the
+/// order of the file.
+template <typename Series>
+std::vector<std::tuple<double, double, std::size_t>> sortedByHand(const Series& series) {
+    std::vector<std::tuple<double, double, std::size_t>> points;
+    for (std::size_t k = 0; k < series.size(); ++k) {
+        if constexpr (std::is_same_v<Series, PointSeries>)
+            points.emplace_back(series.date(k), series.sizeKB(k), PointSeries::position(k));
+        else
+            points.emplace_back(series.date(k), series.rate(k), 0);
+    }
+    std::stable_sort(points.begin(), points.end(),
+                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+    return points;
+}
+
+}  // namespace
+
+class PlotSeriesTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        QCOMPARE(test::loadBytes(model_, steppingFile(600)).status, LoadStatus::Loaded);
+    }
+
+    void readsThePointsInOrderOfTime() {
+        const auto check = [](const auto& series, const PlotSeries& plotted) {
+            const auto expected = sortedByHand(series);
+            QCOMPARE(plotted.size(), expected.size());
+            // From within a line to within another, as a zoomed chart reads them.
+            std::vector<std::tuple<double, double, std::size_t>> read;
+            plotted.read([&](const auto& points) {
+                points.batches(1, points.size() - 1,
+                               [&](std::size_t, std::size_t count, const double* xs,
+                                   const double* ys, const std::size_t* colours) {
+                                   for (std::size_t j = 0; j < count; ++j)
+                                       read.emplace_back(xs[j], ys[j], colours[j]);
+                               });
+            });
+            QVERIFY(read == decltype(read)(expected.begin() + 1, expected.end() - 1));
+            QCOMPARE(plotted.xMin(), std::get<0>(expected.front()));
+            QCOMPARE(plotted.xMax(), std::get<0>(expected.back()));
+        };
+        check(model_.pointsPersist(), PlotSeries(model_.pointsPersist()));
+        check(model_.ratesPoints(), PlotSeries(model_.ratesPoints()));
+        QCOMPARE(PlotSeries(model_.pointsSpecial()).values(),
+                 (std::vector<std::string>{"Special 1", "Special 2", "Special 3"}));
+        QVERIFY(PlotSeries(model_.ratesPoints()).values().empty());
+    }
+
+    void spansAndTheirExtremesAgreeWithEveryPoint() {
+        // Over several blocks of points and part of one, with moments at the blocks' edges.
+        const PlotSeries series(model_.pointsPersist());
+        const auto points = sortedByHand(model_.pointsPersist());
+        QVERIFY(points.size() > 3 * ValueBlocks::kSize);
+        std::vector<double> moments{std::get<0>(points.front()) - 1,
+                                    std::get<0>(points.back()) + 1};
+        for (const std::size_t i : {0, 1, 511, 512, 513, 1024, 1100, 1535, 1536, 1537})
+            moments.push_back(std::get<0>(points[i]));
+        moments.push_back(std::get<0>(points.back()));
+        for (const double from : moments) {
+            for (const double to : moments) {
+                std::size_t first = 0;
+                std::size_t last = 0;
+                std::optional<std::pair<double, double>> extent;
+                for (const auto& [x, y, colour] : points) {
+                    first += x < from ? 1 : 0;
+                    last += x <= to ? 1 : 0;
+                    if (x < from || x > to) continue;
+                    extent =
+                        extent ? std::pair{std::min(extent->first, y), std::max(extent->second, y)}
+                               : std::pair{y, y};
+                }
+                const QString span = QStringLiteral("%1 to %2").arg(from, 0, 'f').arg(to, 0, 'f');
+                const auto within = series.indicesWithin(from, to);
+                if (from <= to) QCOMPARE(within, std::pair(first, last));
+                QVERIFY2(series.valueExtent(within.first, within.second) == extent,
+                         qPrintable(span));
+            }
+        }
+    }
+
+    void timeOrderAgreesWithAStableSort_data() {
+        QTest::addColumn<bool>("nearlySorted");
+        QTest::newRow("stepping back now and then") << true;
+        QTest::newRow("all over the place, before 1970 too") << false;
+    }
+    void timeOrderAgreesWithAStableSort() {
+        QFETCH(bool, nearlySorted);
+        std::vector<double> times;
+        double time = 1.7e9;
+        for (int i = 0; i < 5000; ++i) {
+            time += i % 97 == 0 ? -3600.0 : i % 13 == 0 ? 0.0 : (i * 7919) % 600;
+            times.push_back(nearlySorted ? time : ((i * 7919) % 1201 - 600) * 1e6);
+        }
+        std::vector<std::uint32_t> expected(times.size());
+        std::iota(expected.begin(), expected.end(), 0u);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&times](auto a, auto b) { return times[a] < times[b]; });
+        QCOMPARE(timeOrder(times), expected);
+        std::sort(times.begin(), times.end());
+        QVERIFY(timeOrder(times).empty());  // in order already: no order kept
+    }
+
+    void pointLandsOnItsPixelInItsColour_data() {
+        QTest::addColumn<QPointF>("value");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<QRgb>("rgb");
+        QTest::newRow("centre, first colour") << QPointF(50, 49) << 0 << QPoint(50, 50) << kRed;
+        QTest::newRow("low value sits low") << QPointF(20, 9) << 1 << QPoint(20, 90) << kGreen;
+        QTest::newRow("high value sits high") << QPointF(80, 89) << 2 << QPoint(80, 10) << kBlue;
+        QTest::newRow("palette cycles") << QPointF(30, 69) << 4 << QPoint(30, 30) << kGreen;
+    }
+    void pointLandsOnItsPixelInItsColour() {
+        QFETCH(QPointF, value);
+        QFETCH(int, colour);
+        QFETCH(QPoint, pixel);
+        QFETCH(QRgb, rgb);
+        const QImage image = draw({{{value.x(), value.y(), static_cast<double>(colour)}}});
+        // A disc whole two pixels out along an axis, smoothed further out, nothing beyond.
+        QCOMPARE(pixels(image, {pixel, pixel + QPoint(2, 0), pixel + QPoint(0, -2)}),
+                 QList<QRgb>(3, rgb));
+        const int edgeAlpha = qAlpha(image.pixel(pixel + QPoint(2, 2)));
+        QVERIFY(edgeAlpha > 0 && edgeAlpha < 255);
+        QCOMPARE(pixels(image, {pixel + QPoint(4, 0), pixel + QPoint(0, 4)}), QList<QRgb>(2, 0));
+    }
+
+    void laterPointsCoverEarlierOnes() {
+        QImage image = draw({{{40, 59, 0}, {43, 59, 2}, {60, 59, 2}, {60, 59, 1}, {40, 59, 0}}});
+        QCOMPARE(pixels(image, {{39, 40}, {41, 40}, {60, 40}}), (QList<QRgb>{kRed, kRed, kGreen}));
+        // Drawn again into the same image: one pixel many times over, and nothing left of before.
+        image = draw({{{50, 49, 0}, {50, 49, 2}, {50, 49, 0}}}, kPalette, std::move(image));
+        QCOMPARE(pixels(image, {{50, 50}, {39, 40}, {60, 40}}), (QList<QRgb>{kRed, 0, 0}));
+    }
+
+    void pointsOffTheImageOrTheRangeAreLeftOut() {
+        // Centres on two corners and just off an edge, then far off, nowhere, or out of reach.
+        // clang-format off
+        const QImage image = draw({{{0, 99, 0}, {100, -1, 1}, {-2, 50, 2},
+                                    {1e9, 1e9, 0}, {-1e30, 50, 0}, {INFINITY, 50, 0},
+                                    {50, -INFINITY, 0}, {NAN, 50, 0}, {50, NAN, 0}, {103, 102, 0}}});
+        // clang-format on
+        QCOMPARE(pixels(image, {{0, 0}, {100, 100}, {0, 49}, {50, 50}}),
+                 (QList<QRgb>{kRed, kGreen, kBlue, 0}));
+        QCOMPARE(draw({{{50, 49, 0}}}, {}).pixel(50, 50), QRgb{0});  // no palette, nothing drawn
+        const Dots row{{{10, 49, 0}, {50, 49, 0}, {90, 49, 0}}};
+        QCOMPARE(pixels(draw(row, kPalette, {}, {1, 2}), {{10, 50}, {50, 50}, {90, 50}}),
+                 (QList<QRgb>{0, kRed, 0}));
+        QCOMPARE(pixels(draw(row, kPalette, {}, {1, 99}), {{10, 50}, {50, 50}, {90, 50}}),
+                 (QList<QRgb>{0, kRed, kRed}));
+    }
+
+private:
+    Quillstat model_;
+};
+
+}  // namespace quill::ui
+
+QTEST_MAIN(quill::ui::PlotSeriesTest)
+#include "plot_series_test.moc"
