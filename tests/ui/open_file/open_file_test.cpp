@@ -11,6 +11,8 @@
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "tests/ui/main_window/main_window_fixture.h"
@@ -32,27 +34,7 @@ struct Hold {
     }
 };
 
-/// A file whose reading waits at the hold before the byte at `at`.
-class HeldSource final : public ByteSource {
-public:
-    HeldSource(const std::string& path, std::uint64_t at, Hold& hold, const LoadControl& control)
-        : file_(path), at_(at), hold_(hold), control_(control) {}
-
-    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override {
-        if (offset + size > at_) hold_.wait(control_);
-        return file_.readAt(offset, into, size);
-    }
-    std::uint64_t sizeHint() const override { return file_.sizeHint(); }
-    const std::string& error() const override { return file_.error(); }
-
-private:
-    FileSource file_;
-    std::uint64_t at_;
-    Hold& hold_;
-    const LoadControl& control_;
-};
-
-/// Reads as the program does, but holds the load at the first byte ("start"), half-way
+/// Reads as the program does, but holds the load at the first byte ("start") or half-way
 /// ("middle"), or tells once the whole file is read and lets it go on ("end").
 ui::StatFileLoader::Reader heldReader(std::shared_ptr<Hold> hold, QString where) {
     return [hold, where](const std::string& path, LoadControl* control) {
@@ -61,8 +43,13 @@ ui::StatFileLoader::Reader heldReader(std::shared_ptr<Hold> hold, QString where)
             hold->reached = true;
             return load;
         }
-        const std::uint64_t at = where == "start" ? 0 : std::filesystem::file_size(path) / 2;
-        const HeldSource source(path, at, *hold, *control);
+        std::ifstream file(path, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(file)), {});
+        const std::uint64_t at = where == "start" ? 0 : bytes.size() / 2;
+        const test::HookedSource source(std::move(bytes), at, [&] {
+            hold->wait(*control);
+            return 0;
+        });
         return readStatSource(std::string(lastPathComponent(path)), source, control);
     };
 }
