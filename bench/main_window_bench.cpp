@@ -109,7 +109,6 @@ public:
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(1);
         connect(&timer_, &QTimer::timeout, this, [this] {
-            if (ms(since_) > 20) fprintf(stderr, "TIMING gap %.1f\n", ms(since_));
             longest_ = std::max(longest_, ms(since_));
             since_.start();
         });
