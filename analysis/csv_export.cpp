@@ -1,5 +1,6 @@
 #include "analysis/csv_export.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -17,10 +18,17 @@ void appendInteger(std::string& out, std::int64_t value) {
     out.append(digits, result.ptr);
 }
 
+/// One pass over the text; `find_first_of` with a set would call `memchr` once per character,
+/// which made quoting the slowest part of exporting a large list.
+bool needsQuotes(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+}
+
 }  // namespace
 
 void appendCsvField(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (!needsQuotes(text)) {
         out.append(text);
         return;
     }
