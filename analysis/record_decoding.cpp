@@ -34,6 +34,11 @@ bool decodeLine(ChunkDecoder& state, std::string_view line) {
     return !isValidUtf8(line) && state.decoder.decode(line, state.line);
 }
 
+/// A line of blanks alone is as good as an empty one, whatever the line ends are.
+bool isBlank(std::string_view line) {
+    return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
+
 /// The outcome of one chunk, waiting for its turn to be consumed.
 struct ChunkResult {
     ChunkColumns records;
@@ -48,7 +53,10 @@ void decodeChunk(const ByteSource& source, std::uint64_t begin, std::uint64_t en
     out.reachedEnd = chunk.reachedEnd;
     out.error = chunk.error;
     forEachLine(chunk.text, [&](std::string_view line) {
-        if (decodeLine(state, line)) out.records.append(state.line);
+        if (decodeLine(state, line))
+            out.records.append(state.line);
+        else if (!isBlank(line))
+            out.records.skip();
     });
 }
 

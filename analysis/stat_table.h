@@ -77,6 +77,8 @@ public:
     }
     /// The least time of any line; meaningless for an empty table.
     std::int64_t earliestTime() const noexcept { return earliest_; }
+    /// Lines of the file that held something other than blanks and could not be decoded.
+    std::uint64_t skippedLines() const noexcept { return skipped_; }
 
     /// The identity of line `i`, the same on every call and distinct from any other line's or
     /// point's of any table of the run.
@@ -125,6 +127,7 @@ private:
     std::vector<std::uint32_t> persistRows_;
     std::vector<std::uint32_t> specialRows_;
     std::int64_t earliest_ = INT64_MAX;
+    std::uint64_t skipped_ = 0;
     Uuid idBase_;
 };
 

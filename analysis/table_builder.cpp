@@ -40,6 +40,7 @@ void ChunkColumns::clear() noexcept {
     processName_.clear();
     processSize_.clear();
     strings_.clear();
+    skipped_ = 0;
 }
 
 StatTableBuilder::StatTableBuilder() : table_(std::make_unique<StatTable>()) {
@@ -65,6 +66,7 @@ void StatTableBuilder::reserve(std::size_t lines, std::size_t processes) {
 void StatTableBuilder::append(const ChunkColumns& chunk) {
     const StringTable& texts = chunk.strings_.table();
     renumber_.resize(texts.size());
+    table_->skipped_ += chunk.skipped_;
     for (StringTable::Id id = 0; id < texts.size(); ++id)
         renumber_[id] = strings_.intern(texts[id]);
     std::size_t process = 0;

@@ -22,6 +22,8 @@ public:
     std::size_t size() const noexcept { return unixTime_.size(); }
     bool empty() const noexcept { return unixTime_.empty(); }
     void append(const DecodedLine& line);
+    /// Counts a line that could not be decoded.
+    void skip() noexcept { ++skipped_; }
     void clear() noexcept;
 
 private:
@@ -39,6 +41,7 @@ private:
     std::vector<StringTable::Id> processName_;
     std::vector<std::int64_t> processSize_;
     StringInterner strings_;
+    std::uint64_t skipped_ = 0;
 };
 
 /// Builds a `StatTable` from chunks handed over in file order: renumbers their texts into the

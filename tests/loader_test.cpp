@@ -36,9 +36,12 @@ std::string shown(const Quillstat& model) {
 
 TEST(Load, FillsListAndSeriesInFileOrderSkippingBadLines) {
     Quillstat model;
-    const std::string bytes = statLine(1000, 1024, "Persist/1", kThree) + "\n   \n{\"bad\":1}\n" +
+    // Blank lines, of whatever line ends, are no lines at all; the others that fail are skipped.
+    const std::string bytes = statLine(1000, 1024, "Persist/1", kThree) +
+                              "\n   \r\n\t\n{\"bad\":1}\n\xff\nnot json\r\n" +
                               statLine(1060, 3000000, "Persist/2", kThree) + "\n";
     EXPECT_EQ(model.loadStatBytes("day.jsonl", bytes).status, LoadStatus::Loaded);
+    EXPECT_EQ(model.statList().skippedLines(), 3u);
     EXPECT_EQ(shown(model),
               "day.jsonl 2 |00:16:40+0000 1970-01-01|1 KB|||0|Persist/1|stats|r|1024|/a/p=4096|q="
               "2048|r=1024 00:16:40+0000 1970-01-01|00:17:40+0000 1970-01-01|2929 KB|60|50000 "
