@@ -1,11 +1,16 @@
-// The open-file flow: the dialog, and loads read in the background as the main window runs
-// them.
+// Opening files: the dialog, a drop on the window, Open Recent and Reload, and loads read in
+// the background as the main window runs them.
 
+#include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -13,6 +18,7 @@
 #include <thread>
 
 #include "tests/ui/main_window/main_window_fixture.h"
+#include "ui/main_window/file_history.h"
 #include "ui/open_file/stat_file_loader.h"
 
 using namespace quill;
@@ -51,6 +57,33 @@ QStringList shown(const test::MainWindowFixture& f) {
     const QModelIndexList selected = f.list().selectionModel()->selectedRows();
     return {f.window->windowTitle(), QString::number(f.rows()), f.field().text(),
             selected.isEmpty() ? "none" : QString::number(selected.first().row()), f.status()};
+}
+
+/// Drags `data` onto the window and, if the window takes the drag, lets go: returns whether
+/// the window took it. Qt hands a drop only to the widget that accepted the drag's entry.
+bool drop(QWidget& window, const QMimeData& data) {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    enter.setAccepted(false);
+    QCoreApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                     Qt::NoModifier);
+    event.setAccepted(false);
+    QCoreApplication::sendEvent(&window, &event);
+    return event.isAccepted();
+}
+
+/// The Open Recent menu as a person sees it on opening it: each item's path, or its text when
+/// it names no file, in brackets when it cannot be chosen.
+QStringList openRecent(ui::FileHistory& history) {
+    Q_EMIT history.recentMenu()->aboutToShow();
+    QStringList items;
+    for (QAction* item : history.recentMenu()->actions()) {
+        const QString text = item->data().isValid() ? item->data().toString() : item->text();
+        if (!item->isSeparator()) items << (item->isEnabled() ? text : "(" + text + ")");
+    }
+    return items;
 }
 
 }  // namespace
@@ -141,6 +174,125 @@ private Q_SLOTS:
         // The filter field did not take that Escape; the next one is its own again.
         QTest::keyClick(&f.field(), Qt::Key_Escape);
         QVERIFY(!f.field().isVisible());
+    }
+
+    void dropOpensOneStatisticsFileOrSaysWhyNot_data() {
+        QTest::addColumn<QStringList>("dragged");  // names in the directory, or URLs; none: text
+        QTest::addColumn<QString>("reason");       // none: loaded
+        test::row("a statistics file", QStringList{"day.jsonl"}, QString());
+        test::row("the extension in capitals", QStringList{"NIGHT.JSONL"}, QString());
+        test::row("text", QStringList{}, "Cannot open what was dropped: drop a .jsonl file");
+        test::row("two files", QStringList{"day.jsonl", "day.jsonl"},
+                  "Cannot open 2 files at once: drop one .jsonl file");
+        test::row("remote", QStringList{"https://example.org/day.jsonl"},
+                  "Cannot open \u201chttps://example.org/day.jsonl\u201d: only local files can "
+                  "be opened");
+        test::row("folder", QStringList{"folder.jsonl"},
+                  "Cannot open \u201cfolder.jsonl\u201d: it is a folder");
+        test::row("other file", QStringList{"day.csv"},
+                  "Cannot open \u201cday.csv\u201d: only .jsonl statistics files can be opened");
+        test::row("no extension", QStringList{"jsonl"},
+                  "Cannot open \u201cjsonl\u201d: only .jsonl statistics files can be opened");
+    }
+
+    void dropOpensOneStatisticsFileOrSaysWhyNot() {
+        QFETCH(QStringList, dragged);
+        QFETCH(QString, reason);
+        test::MainWindowFixture f;
+        std::filesystem::create_directory(f.dir.path() / "folder.jsonl");
+        for (const char* name : {"day.jsonl", "NIGHT.JSONL", "day.csv", "jsonl"})
+            f.dir.write(name, test::persistLines(2));
+        QList<QUrl> urls;
+        const QString dir = QString::fromStdString(f.dir.path().string()) + "/";
+        for (const QString& name : dragged)
+            urls << (name.startsWith("https:") ? QUrl(name) : QUrl::fromLocalFile(dir + name));
+        QMimeData data;
+        data.setUrls(urls);
+        if (urls.isEmpty()) data.setText("day.jsonl");
+        QCOMPARE(drop(*f.window, data), reason.isEmpty());
+        if (!reason.isEmpty()) {
+            // Turned away as it enters, with the reason shown while the pointer is still over
+            // the window.
+            QCOMPARE(f.status(), reason);
+            QVERIFY(!test::part<QWidget>(*f.window, "loadIndicator").isVisible());
+            return;
+        }
+        QTRY_COMPARE(f.window->windowTitle(), "Quillometer: " + dragged[0]);
+        QTRY_COMPARE(f.rows(), 2);
+        QCOMPARE(f.status(), QStringLiteral("2 records"));
+        // Remembered like any other load.
+        QCOMPARE(ui::RecentFiles().paths(), QStringList{urls[0].toLocalFile()});
+    }
+
+    void recentListsLoadsNewestFirstOnceEach() {
+        test::MainWindowFixture f;
+        ui::FileHistory& history = test::part<ui::FileHistory>(*f.window);
+        QStringList paths;
+        for (const char* name : {"R&D 100%1.jsonl", "b.jsonl", "c.jsonl"}) {
+            paths << QString::fromStdString(f.dir.write(name, test::persistLines(1)));
+            f.open(paths.back().toStdString());
+        }
+        f.open(paths[0].toStdString());
+        QCOMPARE(openRecent(history), (QStringList{paths[0], paths[2], paths[1], "Clear"}));
+        // "&1" is the entry's mnemonic; the path's own ampersand stays a character.
+        QCOMPARE(history.recentMenu()->actions()[0]->text(),
+                 "&1  " + QString(paths[0]).replace("&", "&&"));
+        // Another spelling of the same file is still the same entry.
+        f.open(f.dir.path().string() + "/./b.jsonl");
+        QCOMPARE(openRecent(history), (QStringList{paths[1], paths[0], paths[2], "Clear"}));
+    }
+
+    void recentKeepsLoadsThatReadTheFileShowsGoneOnesDisabledAndClears() {
+        test::MainWindowFixture f;
+        const auto kept = QString::fromStdString(f.dir.write("kept.jsonl", test::persistLines(2)));
+        const auto gone = QString::fromStdString(f.dir.write("gone.jsonl", test::persistLines(1)));
+        f.open(kept.toStdString());
+        f.open(gone.toStdString());
+        f.open((f.dir.path() / "missing.jsonl").string());  // unread, so not remembered
+        std::filesystem::remove(gone.toStdString());
+        // Another window, reading the kept list, sees it gone too.
+        ui::ContentView second(f.model, f.opener, f.chooser);
+        ui::FileHistory& recent = test::part<ui::FileHistory>(second);
+        QCOMPARE(openRecent(recent), (QStringList{"(" + gone + ")", kept, "Clear"}));
+        recent.recentMenu()->actions()[1]->trigger();  // the kept file
+        QTRY_COMPARE(test::part<QListView>(second, "statList").model()->rowCount(), 2);
+        QCOMPARE(second.windowTitle(), QStringLiteral("Quillometer: kept.jsonl"));
+        recent.recentMenu()->findChild<QAction*>("clearRecent")->trigger();
+        QVERIFY(ui::RecentFiles().paths().isEmpty());
+        QCOMPARE(openRecent(recent), (QStringList{"(No recent files)", "(Clear)"}));
+    }
+
+    void settingsEditedByHandAreTakenWithCare() {
+        test::MainWindowFixture f;  // names the program, whose settings these are
+        QStringList stored{"relative.jsonl", "", "/x/../y/a.jsonl", "/y/a.jsonl"};
+        for (int i = 0; i < 14; ++i) stored << QStringLiteral("/z/%1.jsonl").arg(i);
+        QSettings().setValue("recentFiles", stored);
+        QStringList expected{"/y/a.jsonl"};
+        for (int i = 0; i < 9; ++i) expected << QStringLiteral("/z/%1.jsonl").arg(i);
+        QCOMPARE(ui::RecentFiles().paths(), expected);
+        QSettings().setValue("recentFiles", 42);
+        QCOMPARE(ui::RecentFiles().paths(), QStringList{});
+    }
+
+    void reloadReadsTheFileAgainAndTriesAgainAfterAFailure() {
+        test::MainWindowFixture f;
+        QAction* reload = test::part<ui::FileHistory>(*f.window).reloadAction();
+        QVERIFY(!reload->isEnabled());  // nothing to read again yet
+        const auto path = f.dir.write("day.jsonl", test::persistLines(2));
+        f.open(path);
+        std::ofstream(path, std::ios::app) << test::persistLines(3, 5000);
+        QTest::keyClick(f.window.get(), Qt::Key_F5);
+        QTRY_COMPARE(f.rows(), 5);
+        QCOMPARE(f.status(), QStringLiteral("5 records"));
+        // A file gone since fails like a load, and Reload stays there to try again.
+        std::filesystem::rename(path, path + ".away");
+        reload->trigger();
+        QTRY_COMPARE(f.rows(), 0);
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Quillometer: day.jsonl"));
+        QVERIFY(f.status().startsWith(QStringLiteral("Could not read \u201cday.jsonl\u201d")));
+        std::filesystem::rename(path + ".away", path);
+        reload->trigger();
+        QTRY_COMPARE(f.rows(), 5);
     }
 };
 
