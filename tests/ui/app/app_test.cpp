@@ -1,3 +1,5 @@
+// The program as a person starts it: its command line, then its windows and what opens them.
+
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
@@ -6,6 +8,7 @@
 
 #include "tests/ui/common/screenshot.h"
 #include "tests/ui/main_window/main_window_fixture.h"
+#include "ui/command_line.h"
 #include "ui/model_observer.h"
 
 // Qt's platform layer: what the xcb and Wayland plugins make of a window's title before the
@@ -56,6 +59,57 @@ private Q_SLOTS:
     }
 
     void cleanup() { app.reset(); }
+
+    void commandLineAnswersOrRuns_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");  // -1: on to the window
+        QTest::addColumn<QString>("file");  // the one to load
+        QTest::addColumn<QString>("said");  // a pattern of what is written, output or error
+        const auto row = [](const char* name, QStringList arguments, int exitCode, QString file,
+                            QString said) { test::row(name, arguments, exitCode, file, said); };
+        row("nothing", {}, -1, "", "");
+        row("a path", {"/data/day.jsonl"}, -1, "/data/day.jsonl", "");
+        row("an option's name, after --", {"--", "--version"}, -1, "--version", "");
+        row("a file URL", {"file:///data/my%20day.jsonl"}, -1, "/data/my day.jsonl", "");
+        const QString version = "^Quillometer \\d+\\.\\d+\\.\\d+\n$";
+        row("--version", {"--version"}, 0, "", version);
+        row("-v", {"-v"}, 0, "", version);
+        // Help answers even beside a mistake, as people ask for it to find the mistake.
+        const QString usage = "^Usage: .*\\[FILE\\].*--help.*--version";
+        row("--help", {"day.jsonl", "--help"}, 0, "", usage);
+        row("-h beside two files", {"a.jsonl", "b.jsonl", "-h"}, 0, "", usage);
+        row("unknown option", {"--bogus"}, ui::kUsageError, "", "Unknown option 'bogus'");
+        row("an option's name, longer", {"--versions"}, ui::kUsageError, "", "'versions'");
+        row("unknown short option", {"-x", "a.jsonl"}, ui::kUsageError, "", "'x'");
+        row("two files", {"a.jsonl", "b.jsonl"}, ui::kUsageError, "", "one FILE at most");
+    }
+
+    void commandLineAnswersOrRuns() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, file);
+        QFETCH(QString, said);
+        arguments.prepend("/usr/bin/quillometer");
+        const ui::CommandLine line = ui::parseCommandLine(arguments);
+        QCOMPARE(line.exitNow, exitCode >= 0);
+        QCOMPARE(line.exitCode, qMax(exitCode, 0));
+        QCOMPARE(line.file.value_or(QString()), file);
+        QCOMPARE(line.output.isEmpty(), exitCode != 0);
+        QCOMPARE(line.error.isEmpty(), exitCode != ui::kUsageError);
+        const QString written = line.output + line.error;
+        const QRegularExpression pattern(said, QRegularExpression::DotMatchesEverythingOption);
+        QVERIFY2(pattern.match(written).hasMatch(), qPrintable(written));
+        QVERIFY(!written.contains("--help-all"));  // Qt's, which would promise Qt's options
+        QCOMPARE(
+            line.error.startsWith("quillometer: ") && written.contains("Try 'quillometer --help'"),
+            exitCode == ui::kUsageError);
+        // Only what ends at once without an error may go without a display.
+        std::vector<QByteArray> bytes;
+        std::vector<char*> argv;
+        for (const QString& argument : arguments) bytes.push_back(argument.toUtf8());
+        for (QByteArray& argument : bytes) argv.push_back(argument.data());
+        QCOMPARE(ui::answersWithoutDisplay(int(argv.size()), argv.data()), exitCode == 0);
+    }
 
     void unreadableFileIsReported() {
         // A FIFO without a writer would block a plain open() for good.
