@@ -1,14 +1,14 @@
+// The program as a person starts it: its command line, then its windows and what opens them.
+
 #include <QAction>
 #include <QApplication>
-#include <QListView>
+#include <QFileInfo>
 #include <QSlider>
-#include <QStandardPaths>
-#include <QStatusBar>
 #include <QToolBar>
-#include <QtTest>
 
 #include "tests/ui/common/screenshot.h"
 #include "tests/ui/main_window/main_window_fixture.h"
+#include "ui/command_line.h"
 #include "ui/model_observer.h"
 
 // Qt's platform layer: what the xcb and Wayland plugins make of a window's title before the
@@ -39,14 +39,6 @@ QStringList visibleWindows() {
     return ids;
 }
 
-std::string sampleBytes() {
-    const std::vector<test::Proc> procs{
-        {"/usr/libexec/logd", 3 << 20}, {"kernel_task", 1 << 20}, {"/usr/sbin/bluetoothd", 5000}};
-    return test::statLine(1717488428, 8932365, "/db/Persist/0001.tracev3", procs) + "\n" +
-           test::statLine(1717488801, 4080913, "/db/Special/0001.tracev3", procs) + "\n" +
-           test::statLine(1717489290, 7003400, "/db/Persist/0002.tracev3", procs) + "\n";
-}
-
 }  // namespace
 
 class AppTest : public QObject {
@@ -62,35 +54,73 @@ private Q_SLOTS:
         chooser = fake.get();
         app = std::make_unique<ui::QuillometerApp>(std::move(fake));
         app->start();
-        dir = std::make_unique<test::TempDir>();
         // Shortcuts reach the active window only.
         QVERIFY(QTest::qWaitForWindowActive(app->window(WindowId::Main)));
     }
 
-    void cleanup() {
-        app.reset();
-        dir.reset();
+    void cleanup() { app.reset(); }
+
+    void commandLineAnswersOrRuns_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");  // -1: on to the window
+        QTest::addColumn<QString>("file");  // the one to load
+        QTest::addColumn<QString>("said");  // a pattern of what is written, output or error
+        const auto row = [](const char* name, QStringList arguments, int exitCode, QString file,
+                            QString said) { test::row(name, arguments, exitCode, file, said); };
+        row("nothing", {}, -1, "", "");
+        row("a path", {"/data/day.jsonl"}, -1, "/data/day.jsonl", "");
+        row("an option's name, after --", {"--", "--version"}, -1, "--version", "");
+        row("a file URL", {"file:///data/my%20day.jsonl"}, -1, "/data/my day.jsonl", "");
+        const QString version = "^Quillometer \\d+\\.\\d+\\.\\d+\n$";
+        row("--version", {"--version"}, 0, "", version);
+        row("-v", {"-v"}, 0, "", version);
+        // Help answers even beside a mistake, as people ask for it to find the mistake.
+        const QString usage = "^Usage: .*\\[FILE\\].*--help.*--version";
+        row("--help", {"day.jsonl", "--help"}, 0, "", usage);
+        row("-h beside two files", {"a.jsonl", "b.jsonl", "-h"}, 0, "", usage);
+        row("unknown option", {"--bogus"}, ui::kUsageError, "", "Unknown option 'bogus'");
+        row("an option's name, longer", {"--versions"}, ui::kUsageError, "", "'versions'");
+        row("unknown short option", {"-x", "a.jsonl"}, ui::kUsageError, "", "'x'");
+        row("two files", {"a.jsonl", "b.jsonl"}, ui::kUsageError, "", "one FILE at most");
+    }
+
+    void commandLineAnswersOrRuns() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, file);
+        QFETCH(QString, said);
+        arguments.prepend("/usr/bin/quillometer");
+        const ui::CommandLine line = ui::parseCommandLine(arguments);
+        QCOMPARE(line.exitNow, exitCode >= 0);
+        QCOMPARE(line.exitCode, qMax(exitCode, 0));
+        QCOMPARE(line.file.value_or(QString()), file);
+        QCOMPARE(line.output.isEmpty(), exitCode != 0);
+        QCOMPARE(line.error.isEmpty(), exitCode != ui::kUsageError);
+        const QString written = line.output + line.error;
+        const QRegularExpression pattern(said, QRegularExpression::DotMatchesEverythingOption);
+        QVERIFY2(pattern.match(written).hasMatch(), qPrintable(written));
+        QVERIFY(!written.contains("--help-all"));  // Qt's, which would promise Qt's options
+        QCOMPARE(
+            line.error.startsWith("quillometer: ") && written.contains("Try 'quillometer --help'"),
+            exitCode == ui::kUsageError);
+        // Only what ends at once without an error may go without a display.
+        std::vector<QByteArray> bytes;
+        std::vector<char*> argv;
+        for (const QString& argument : arguments) bytes.push_back(argument.toUtf8());
+        for (QByteArray& argument : bytes) argv.push_back(argument.data());
+        QCOMPARE(ui::answersWithoutDisplay(int(argv.size()), argv.data()), exitCode == 0);
     }
 
     void unreadableFileIsReported() {
         // A FIFO without a writer would block a plain open() for good.
-        for (const std::string& path :
-             {(dir->path() / "gone.jsonl").string(), test::makeFifo(*dir, "pipe.jsonl")}) {
-            const test::Watchdog watchdog;
-            const QString name = QString::fromStdString(std::string(lastPathComponent(path)));
-            QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
-            QCOMPARE(chooser->pending.size(), std::size_t{1});
-            chooser->answer(ui::kResponseOK, ui::FileLocation::local(path));
-            QTRY_COMPARE(main().windowTitle(), "Quillometer: " + name);
-            QVERIFY(
-                main().statusBar()->currentMessage().startsWith("Could not read \u201c" + name));
-        }
+        const test::Watchdog watchdog;
+        open(test::makeFifo(dir, "pipe.jsonl"));
+        QVERIFY(main().statusBar()->currentMessage().startsWith("Could not read \u201cpipe.jsonl"));
     }
 
     void chartWithoutSelectionOpensNothing_data() {
         QTest::addColumn<QList<Qt::KeyboardModifiers>>("clicks");  // on the second row, in order
         QTest::addColumn<bool>("reload");                          // then another file loaded
-        QTest::newRow("nothing selected") << QList<Qt::KeyboardModifiers>{} << false;
         // The row stays current, but the list shows no selection.
         QTest::newRow("row deselected with Ctrl+click")
             << QList<Qt::KeyboardModifiers>{Qt::NoModifier, Qt::ControlModifier} << false;
@@ -101,12 +131,12 @@ private Q_SLOTS:
     void chartWithoutSelectionOpensNothing() {
         QFETCH(QList<Qt::KeyboardModifiers>, clicks);
         QFETCH(bool, reload);
-        load(sampleBytes());
+        load(test::sampleBytes());
         QListView* list = statList();
         const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
         for (Qt::KeyboardModifiers modifiers : clicks)
             QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, row);
-        if (reload) load(sampleBytes(), "again.jsonl");
+        if (reload) load(test::sampleBytes(), "again.jsonl");
         QVERIFY(!list->selectionModel()->hasSelection());
         QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(visibleWindows(), QStringList{"main"});
@@ -114,12 +144,11 @@ private Q_SLOTS:
     }
 
     void chartOpensTheChartWindowForTheSelectedLine() {
-        load(sampleBytes());
+        load(test::sampleBytes());
         test::saveScreenshot(main(), "main-window");
         select(1);
         QTest::keyClick(&main(), Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(visibleWindows(), (QStringList{"chart", "main"}));
-        QVERIFY(app->loggy().selectedStat());
         QCOMPARE(app->loggy().selectedStat()->file.view(), "/db/Special/0001.tracev3");
         QTRY_COMPARE(shownTitle(app->window(WindowId::Chart)),
                      QStringLiteral("/db/Special/0001.tracev3"));
@@ -138,67 +167,57 @@ private Q_SLOTS:
         QCOMPARE(app->window(WindowId::Chart)->findChild<QSlider*>("startSlider")->value(), 1);
     }
 
-    void launchShowsTheMainWindowAndPlotOpensBeforeAnyLoad() {
+    void launchShowsTheMainWindowAndPlotAndHelpOpenOnce() {
         QCOMPARE(visibleWindows(), QStringList{"main"});
         QCOMPARE(shownTitle(&main()), QStringLiteral("Quillometer: "));
+        // Hidden from the toolbar, Open keeps its shortcut; the dialog cancelled, nothing loads.
+        test::part<QToolBar>(main(), "ContentView.toolbar").actions().first()->setVisible(false);
+        QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(chooser->pending.size(), std::size_t{1});
+        chooser->answer(0, std::nullopt);
+        QVERIFY(!test::part<QWidget>(main(), "loadIndicator").isVisible());
         action("plot").trigger();
         QCOMPARE(visibleWindows(), (QStringList{"main", "plot"}));
         QTRY_COMPARE(shownTitle(app->window(WindowId::Plot)), QStringLiteral("Log data: "));
-        load(sampleBytes());
+        // A load costs the main window one redraw, however long the file.
+        const int draws = test::part<ui::ModelObserver>(main()).drawCount();
+        load(test::sampleBytes() + test::persistLines(5000));
         QTRY_COMPARE(shownTitle(app->window(WindowId::Plot)),
                      QStringLiteral("Log data: day.jsonl"));
-    }
-
-    void helpTwiceKeepsOneWindow() {
+        QCoreApplication::processEvents();  // runs any draw queued since
+        QCOMPARE(test::part<ui::ModelObserver>(main()).drawCount(), draws + 1);
+        QCOMPARE(statList()->model()->rowCount(), 5004);
         action("help").trigger();
         QWidget* help = app->window(WindowId::Help);
-        QVERIFY(help);
         QCOMPARE(shownTitle(help), QStringLiteral("Help Window"));
         action("help").trigger();
         QCOMPARE(app->window(WindowId::Help), help);
-        QCOMPARE(visibleWindows(), (QStringList{"help", "main"}));
-    }
-
-    void toolbarItemHiddenKeepsItsShortcut() {
-        const QList<QAction*> items = test::part<QToolBar>(main(), "ContentView.toolbar").actions();
-        QCOMPARE(items.size(), 3);
-        items[0]->setVisible(false);
-        QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(chooser->pending.size(), std::size_t{1});
-    }
-
-    void aLoadCostsTheMainWindowOneRedraw() {
-        std::string bytes;
-        for (int i = 0; i < 5000; ++i) bytes += test::statLine(1000 + i, i, "Persist/x") + "\n";
-        const int before = test::part<ui::ModelObserver>(main()).drawCount();
-        load(bytes);
-        QTest::qWait(20);
-        QCOMPARE(test::part<ui::ModelObserver>(main()).drawCount(), before + 1);
-        QCOMPARE(statList()->model()->rowCount(), 5000);
+        QCOMPARE(visibleWindows(), (QStringList{"help", "main", "plot"}));
     }
 
 private:
     ui::ContentView& main() { return *qobject_cast<ui::ContentView*>(app->window(WindowId::Main)); }
-    void load(const std::string& bytes, const std::string& name = "day.jsonl") {
+    /// Opens `path` with Ctrl+O and the dialog, and waits for the title to name it.
+    void open(const std::string& path) {
         main().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&main()));
         QTest::keyClick(&main(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(chooser->pending.size(), std::size_t{1});
-        chooser->answer(ui::kResponseOK, ui::FileLocation::local(dir->write(name, bytes)));
-        QTRY_COMPARE(shownTitle(&main()), QString::fromStdString("Quillometer: " + name));
+        chooser->answer(ui::kResponseOK, ui::FileLocation::local(path));
+        QTRY_COMPARE(shownTitle(&main()),
+                     "Quillometer: " + QFileInfo(QString::fromStdString(path)).fileName());
     }
-
+    void load(const std::string& bytes, const std::string& name = "day.jsonl") {
+        open(dir.write(name, bytes));
+    }
     QListView* statList() { return &test::part<QListView>(main(), "statList"); }
     QAction& action(const char* name) { return test::part<QAction>(main(), name); }
 
-    void select(int row) {
-        QListView* list = statList();
-        list->setCurrentIndex(list->model()->index(row, 0));
-    }
+    void select(int row) { statList()->setCurrentIndex(statList()->model()->index(row, 0)); }
 
     std::unique_ptr<ui::QuillometerApp> app;
     test::FakeChooser* chooser = nullptr;
-    std::unique_ptr<test::TempDir> dir;
+    test::TempDir dir;
 };
 
 QTEST_MAIN(AppTest)
