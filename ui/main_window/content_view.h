@@ -84,7 +84,7 @@ private:
     ListFilterBar* filterBar_ = nullptr;
     QAction* exportList_ = nullptr;
     std::unique_ptr<SaveChooser> saveChooser_;
-    bool countAfterDraw_ = false;  ///< a load to report once the list shows it
+    QLabel* recordCount_ = nullptr;
     StatFileLoader* loader_ = nullptr;
     QWidget* loadIndicator_ = nullptr;
     QLabel* loadLabel_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QListView>
 #include <QStatusBar>
 #include <QTimer>
@@ -26,7 +27,10 @@ void ContentView::makeListTools() {
     saveChooser_ = std::make_unique<DialogSaveChooser>();
     filterBar_ = new ListFilterBar(*listModel_);
     addAction(filterBar_->showAction());
-    connect(filterBar_, &ListFilterBar::applied, this, &ContentView::showRecordCount);
+    // A permanent part of the status bar: status tips and messages would clear a message.
+    recordCount_ = new QLabel;
+    recordCount_->setObjectName(QStringLiteral("recordCount"));
+    statusBar()->addPermanentWidget(recordCount_);
     connect(filterBar_, &ListFilterBar::dismissed, list_, [this] { list_->setFocus(); });
     // Every reset, from a load's redraw or from the filter, forgets the selected row.
     connect(listModel_, &QAbstractItemModel::modelReset, this, &ContentView::followListReset);
@@ -39,13 +43,9 @@ void ContentView::makeListTools() {
 }
 
 void ContentView::showRecordCount() {
-    // Right after a load the list has not taken the new lines yet: count them once it has.
-    if (observer_->drawPending()) {
-        countAfterDraw_ = true;
-        return;
-    }
-    countAfterDraw_ = false;
-    statusBar()->showMessage(recordCountText(*listModel_));
+    // Before any file there is nothing to count.
+    const bool none = loggy_.fileName().empty() && listModel_->totalRows() == 0;
+    recordCount_->setText(none ? QString() : recordCountText(*listModel_));
 }
 
 void ContentView::followListReset() {
@@ -59,7 +59,7 @@ void ContentView::followListReset() {
             reveal(index);
         }
     }
-    if (countAfterDraw_ && !observer_->drawPending()) showRecordCount();
+    showRecordCount();
 }
 
 void ContentView::reveal(const QPersistentModelIndex& index) {

@@ -121,7 +121,8 @@ void ContentView::reportLoad(const LoadOutcome& outcome, const QString& fileName
         statusBar()->showMessage(QStringLiteral("Could not read \u201c%1\u201d: %2")
                                      .arg(fileName, QString::fromStdString(outcome.error)));
     } else if (outcome.status == LoadStatus::Loaded) {
-        showRecordCount();
+        // The count beside it tells of the new file; what was said of the last one is old news.
+        statusBar()->clearMessage();
     }
 }
 

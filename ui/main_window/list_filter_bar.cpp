@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QTimer>
 
 #include "ui/main_window/stat_list_model.h"
@@ -12,8 +13,16 @@
 namespace quill::ui {
 
 QString recordCountText(const StatListModel& list) {
-    if (!list.isFiltered()) return QStringLiteral("%1 records").arg(list.totalRows());
-    return QStringLiteral("%1 of %2 records").arg(list.rowCount()).arg(list.totalRows());
+    const QLocale locale;
+    const int total = list.totalRows();
+    QString text = locale.toString(total);
+    if (list.isFiltered()) text = locale.toString(list.rowCount()) + QStringLiteral(" of ") + text;
+    text += total == 1 ? QStringLiteral(" record") : QStringLiteral(" records");
+    const std::uint64_t skipped = list.table().skippedLines();
+    if (skipped == 0) return text;
+    return text + QStringLiteral(", %1 %2 skipped")
+                      .arg(locale.toString(static_cast<qulonglong>(skipped)),
+                           skipped == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
 }
 
 ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(parent), list_(list) {

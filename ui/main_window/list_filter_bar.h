@@ -10,7 +10,9 @@ namespace quill::ui {
 
 class StatListModel;
 
-/// The status bar's count of the list: "M records", or "N of M records" while filtered.
+/// The status bar's count of the list: "M records", or "N of M records" while filtered, the
+/// numbers grouped as the user's locale writes them, and the lines the file held that could not
+/// be read, if any: "48 records, 3 lines skipped".
 QString recordCountText(const StatListModel& list);
 
 /// The field above the list that filters it. Hidden until its action (Ctrl+F) shows it;

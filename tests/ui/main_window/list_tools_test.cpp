@@ -45,7 +45,7 @@ private Q_SLOTS:
     void filterShowsMatchingRowsCountsThemAndEscapeClears() {
         test::MainWindowFixture f;
         f.load(test::sampleBytes());
-        QCOMPARE(f.status(), QStringLiteral("4 records"));
+        QCOMPARE(f.count(), QStringLiteral("4 records"));
         QLineEdit& field = f.field();
         QVERIFY(!field.isVisible());
         QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);
@@ -56,24 +56,50 @@ private Q_SLOTS:
         QTRY_COMPARE(f.rows(), 2);
         QCOMPARE(shownFiles(*f.list().model()),
                  (QStringList{"/db/Persist/0001.tracev3", "/db/Persist/0002.tracev3"}));
-        QCOMPARE(f.status(), QStringLiteral("2 of 4 records"));
+        QCOMPARE(f.count(), QStringLiteral("2 of 4 records"));
         test::saveScreenshot(*f.window, "main-window-filtered");
         // The texts of a row count, the previous time too, in any case; how each is matched is
         // the search's own concern.
         for (const auto& [needle, count] : std::vector<std::pair<QString, int>>{
                  {"08:07:08+0000", 2}, {"8124 b/S", 1}, {"nowhere", 0}}) {
             f.filter(needle);
-            QCOMPARE(f.status(), QStringLiteral("%1 of 4 records").arg(count));
+            QCOMPARE(f.count(), QStringLiteral("%1 of 4 records").arg(count));
         }
         // Escape works wherever the focus is in the window.
         f.list().setFocus();
         QTest::keyClick(&f.list(), Qt::Key_Escape);
         QVERIFY(!field.isVisible() && field.text().isEmpty());
-        QCOMPARE(f.status(), QStringLiteral("4 records"));
+        QCOMPARE(f.count(), QStringLiteral("4 records"));
+        // Neither a status tip nor a field opened and closed untouched takes the count away.
+        QStatusTipEvent tip(QStringLiteral("Read statistics from JSON Line file"));
+        QApplication::sendEvent(f.window.get(), &tip);
+        QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(&field, Qt::Key_Escape);
+        QCOMPARE(f.count(), QStringLiteral("4 records"));
         // Typing in the list opens the field again, empty, and types there.
         QTest::keyClicks(&f.list(), "spec");
         QVERIFY(field.isVisible() && field.hasFocus());
         QCOMPARE(field.text(), QStringLiteral("spec"));
+    }
+
+    void theCountSaysWhatTheFileHeld_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("count");
+        const auto bytes = [](const std::string& text) { return QByteArray::fromStdString(text); };
+        test::row("one", bytes(test::persistLines(1)), QStringLiteral("1 record"));
+        test::row("grouped", bytes(test::persistLines(1234)), QStringLiteral("1,234 records"));
+        test::row("bad lines", bytes(test::sampleBytes() + "{\"bad\":1}\n \nnot json\n"),
+                  QStringLiteral("4 records, 2 lines skipped"));
+        test::row("no JSON", bytes("not json\n"), QStringLiteral("0 records, 1 line skipped"));
+    }
+    void theCountSaysWhatTheFileHeld() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, count);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        test::MainWindowFixture f;
+        f.load(bytes.toStdString());
+        QCOMPARE(f.count(), count);
+        QLocale::setDefault(QLocale::c());
     }
 
     void aLoadWhileTheFieldIsOpenIsFilteredAndSearchable() {
@@ -91,7 +117,7 @@ private Q_SLOTS:
         f.filter("special");
         f.load(test::persistLines(3) + test::sampleBytes(), "next.jsonl");
         QCOMPARE(shownFiles(*f.list().model()), QStringList{"/db/Special/0001.tracev3"});
-        QCOMPARE(f.status(), QStringLiteral("1 of 7 records"));
+        QCOMPARE(f.count(), QStringLiteral("1 of 7 records"));
         QCOMPARE(f.field().text(), QStringLiteral("special"));
         QTest::keyClick(&f.field(), Qt::Key_Escape);
         QVERIFY(!listModel.filterPrepared());

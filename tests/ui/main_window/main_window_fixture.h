@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QStandardPaths>
@@ -76,6 +77,7 @@ struct MainWindowFixture {
     QLineEdit& field() const { return part<QLineEdit>(*window, "listFilter"); }
     int rows() const { return list().model()->rowCount(); }
     QString status() const { return window->statusBar()->currentMessage(); }
+    QString count() const { return part<QLabel>(*window, "recordCount").text(); }
 
     Quillstat model;
     NoWindows opener;

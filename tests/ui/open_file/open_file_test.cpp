@@ -56,7 +56,7 @@ ui::StatFileLoader::Reader heldReader(std::shared_ptr<Hold> hold, QString where)
 QStringList shown(const test::MainWindowFixture& f) {
     const QModelIndexList selected = f.list().selectionModel()->selectedRows();
     return {f.window->windowTitle(), QString::number(f.rows()), f.field().text(),
-            selected.isEmpty() ? "none" : QString::number(selected.first().row()), f.status()};
+            selected.isEmpty() ? "none" : QString::number(selected.first().row()), f.count()};
 }
 
 /// Drags `data` onto the window and, if the window takes the drag, lets go: returns whether
@@ -219,7 +219,7 @@ private Q_SLOTS:
         }
         QTRY_COMPARE(f.window->windowTitle(), "Quillometer: " + dragged[0]);
         QTRY_COMPARE(f.rows(), 2);
-        QCOMPARE(f.status(), QStringLiteral("2 records"));
+        QCOMPARE(f.count(), QStringLiteral("2 records"));
         // Remembered like any other load.
         QCOMPARE(ui::RecentFiles().paths(), QStringList{urls[0].toLocalFile()});
     }
@@ -283,7 +283,7 @@ private Q_SLOTS:
         std::ofstream(path, std::ios::app) << test::persistLines(3, 5000);
         QTest::keyClick(f.window.get(), Qt::Key_F5);
         QTRY_COMPARE(f.rows(), 5);
-        QCOMPARE(f.status(), QStringLiteral("5 records"));
+        QCOMPARE(f.count(), QStringLiteral("5 records"));
         // A file gone since fails like a load, and Reload stays there to try again.
         std::filesystem::rename(path, path + ".away");
         reload->trigger();
