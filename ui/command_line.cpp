@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QUrl>
-#include <cstring>
 
 namespace quill::ui {
 
@@ -17,6 +16,33 @@ QString localPath(const QString& argument) {
         if (url.isLocalFile()) return url.toLocalFile();
     }
     return argument;
+}
+
+/// Qt's own options, which QApplication takes out of the arguments: known here, and kept out of
+/// the help, so that they pass when the command line is read before a display is opened.
+void acceptQtOptions(QCommandLineParser& parser) {
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
+                             "qwindowgeometry", "geometry", "qwindowicon", "icon", "qwindowtitle",
+                             "title", "session", "display", "name", "style", "stylesheet",
+                             "qmljsdebugger"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "widgetcount", "testability", "nograb", "dograb", "sync"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+/// Qt's help begins "Usage: " and the path the program was started by; people read its name.
+QString helpFor(const QCommandLineParser& parser, const QString& program) {
+    QString text = parser.helpText();
+    const QString usage = QStringLiteral("Usage: ");
+    const qsizetype end = text.indexOf(QLatin1Char(' '), usage.size());
+    if (text.startsWith(usage) && end > 0) text.replace(usage.size(), end - usage.size(), program);
+    return text;
 }
 
 CommandLine usageError(const QString& program, const QString& message) {
@@ -39,6 +65,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("Displays this help and exits."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
+    // Qt's options are words after one dash ("-platform"), not letters run together.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    acceptQtOptions(parser);
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A statistics file (.jsonl) to load at start."),
                                  QStringLiteral("[FILE]"));
@@ -49,7 +78,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     // Help and the version answer even beside a mistake, as people ask for them to find it.
     if (parser.isSet(help)) {
         line.exitNow = true;
-        line.output = parser.helpText();
+        line.output = helpFor(parser, program);
         return line;
     }
     if (parser.isSet(version)) {
@@ -64,16 +93,6 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return usageError(program, QStringLiteral("one FILE at most, %1 given").arg(files.size()));
     if (!files.isEmpty()) line.file = localPath(files.first());
     return line;
-}
-
-bool answersWithoutDisplay(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (std::strcmp(argument, "--") == 0) return false;  // what follows are file names
-        for (const char* option : {"-h", "--help", "-v", "--version"})
-            if (std::strcmp(argument, option) == 0) return true;
-    }
-    return false;
 }
 
 }  // namespace quill::ui

@@ -25,8 +25,4 @@ inline constexpr int kUsageError = 2;
 /// versioned.
 CommandLine parseCommandLine(const QStringList& arguments);
 
-/// Whether argv asks only for help or the version, which a terminal without a display can
-/// answer. Looked at before any application object exists, so in the raw form.
-bool answersWithoutDisplay(int argc, char** argv);
-
 }  // namespace quill::ui

@@ -19,16 +19,18 @@ void write(std::FILE* stream, const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // --help and --version are answered from a terminal or a packaging script, where there may
-    // be no display for a QApplication to connect to.
-    if (quill::ui::answersWithoutDisplay(argc, argv)) {
+    // Help, the version and a command line that cannot be understood are answered before a
+    // display is opened: they come from terminals and scripts, where there may be none.
+    {
         const QCoreApplication core(argc, argv);
         quill::ui::nameProgram();
         const quill::ui::CommandLine line =
             quill::ui::parseCommandLine(QCoreApplication::arguments());
-        write(stdout, line.output);
-        write(stderr, line.error);
-        return line.exitCode;
+        if (line.exitNow) {
+            write(stdout, line.output);
+            write(stderr, line.error);
+            return line.exitCode;
+        }
     }
     // QApplication takes its own options (-platform, -style, ...) out of the arguments first.
     QApplication application(argc, argv);
