@@ -21,10 +21,10 @@ QString localPath(const QString& argument) {
 /// Qt's own options, which QApplication takes out of the arguments: known here, and kept out of
 /// the help, so that they pass when the command line is read before a display is opened.
 void acceptQtOptions(QCommandLineParser& parser) {
-    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
-                             "qwindowgeometry", "geometry", "qwindowicon", "icon", "qwindowtitle",
-                             "title", "session", "display", "name", "style", "stylesheet",
-                             "qmljsdebugger"}) {
+    for (const char* name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+          "geometry", "qwindowicon", "icon", "qwindowtitle", "title", "session", "display", "name",
+          "style", "stylesheet", "qmljsdebugger"}) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
