@@ -1,5 +1,6 @@
 #include "ui/quillometer_app.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QIcon>
 
@@ -36,6 +37,20 @@ QuillometerApp::~QuillometerApp() {
     for (auto& window : windows_) delete window.data();
 }
 
+namespace {
+
+/// Ctrl+W closes the chart, plot and help windows, as it does a desktop's other secondary
+/// windows; the main window has Ctrl+Q, which ends the program.
+void addCloseKey(QWidget& window) {
+    auto* close = new QAction(&window);
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    close->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(close, &QAction::triggered, &window, &QWidget::close);
+    window.addAction(close);
+}
+
+}  // namespace
+
 void QuillometerApp::start() {
     openWindow(WindowId::Main);
 }
@@ -61,7 +76,10 @@ void QuillometerApp::openWindow(WindowId id) {
         slot = makeContent(id);
         slot->setAttribute(Qt::WA_DeleteOnClose);
         // The other windows only make sense beside the list: closing it ends the program.
-        if (id == WindowId::Main) connect(slot, &QObject::destroyed, qApp, &QCoreApplication::quit);
+        if (id == WindowId::Main)
+            connect(slot, &QObject::destroyed, qApp, &QCoreApplication::quit);
+        else
+            addCloseKey(*slot);
         slot->setObjectName(windowIdentifier(id));
         if (slot->windowTitle().isEmpty()) slot->setWindowTitle(windowName(id));
     }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,6 +32,19 @@ public:
     explicit StatListView(std::function<void(const QString&)> typed) : typed_(std::move(typed)) {}
     void keyboardSearch(const QString& text) override {
         if (!text.isEmpty() && text.front().isPrint()) typed_(text);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        // The list makes its first row current on focus, unselected: the first step down or up
+        // selects that row instead of passing it by.
+        const bool step = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
+        if (step && event->modifiers() == Qt::NoModifier && currentIndex().isValid() &&
+            !selectionModel()->hasSelection()) {
+            selectionModel()->setCurrentIndex(currentIndex(), QItemSelectionModel::ClearAndSelect);
+            return;
+        }
+        QListView::keyPressEvent(event);
     }
 
 private:

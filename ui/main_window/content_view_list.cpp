@@ -40,12 +40,15 @@ void ContentView::makeListTools() {
     exportList_->setStatusTip(QStringLiteral("Save the rows shown in the list as a CSV file"));
     addAction(exportList_);
     connect(exportList_, &QAction::triggered, this, &ContentView::exportList);
+    exportList_->setEnabled(false);
 }
 
 void ContentView::showRecordCount() {
     // Before any file there is nothing to count.
     const bool none = loggy_.fileName().empty() && listModel_->totalRows() == 0;
     recordCount_->setText(none ? QString() : recordCountText(*listModel_));
+    // With no lines, an export would write a header alone.
+    exportList_->setEnabled(listModel_->totalRows() > 0);
 }
 
 void ContentView::followListReset() {

@@ -156,8 +156,8 @@ private Q_SLOTS:
         action("chart").trigger();
         QCOMPARE(app->window(WindowId::Chart), chart);
         QTRY_COMPARE(chart->windowTitle(), QStringLiteral("/db/Persist/0002.tracev3"));
-        // Closed and opened again, the window starts afresh.
-        chart->close();
+        // Closed with Ctrl+W and opened again, the window starts afresh.
+        QTest::keyClick(chart, Qt::Key_W, Qt::ControlModifier);
         QTRY_VERIFY(!app->window(WindowId::Chart));
         QCOMPARE(visibleWindows(), QStringList{"main"});
         action("chart").trigger();
@@ -190,6 +190,14 @@ private Q_SLOTS:
         action("help").trigger();
         QCOMPARE(app->window(WindowId::Help), help);
         QCOMPARE(visibleWindows(), (QStringList{"help", "main", "plot"}));
+        // Ctrl+W closes the window in hand alone.
+        for (const WindowId id : {WindowId::Help, WindowId::Plot}) {
+            app->window(id)->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(app->window(id)));
+            QTest::keyClick(app->window(id), Qt::Key_W, Qt::ControlModifier);
+            QTRY_VERIFY(!app->window(id));
+        }
+        QCOMPARE(visibleWindows(), QStringList{"main"});
     }
 
 private:
