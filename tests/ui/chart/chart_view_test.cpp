@@ -1,20 +1,28 @@
 #include "ui/chart/chart_view.h"
 
 #include <QAbstractBarSeries>
+#include <QAction>
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChartView>
+#include <QFileDialog>
 #include <QGraphicsTextItem>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QSlider>
+#include <QSvgRenderer>
 #include <QTest>
 #include <QTextDocumentFragment>
+#include <QToolButton>
 #include <QToolTip>
 #include <QValueAxis>
 
 #include "tests/support.h"
 #include "tests/ui/common/screenshot.h"
+#include "ui/chart/window_image.h"
 
 namespace quill {
 namespace {
@@ -59,7 +67,7 @@ struct Charted {
     }
 
     QChart* chart() { return child<QChartView>("barChart")->chart(); }
-    QString text(const QString& name) { return child<QLabel>(name)->text(); }
+    QWidget* button() { return child("saveImageButton"); }
 
     /// What the chart draws, "category:bottom+...+top" per column, sizes in KB.
     QString columns() {
@@ -134,46 +142,41 @@ private Q_SLOTS:
         QVERIFY(!c.anyVisible());
     }
 
-    void header_data() {
+    void showsTheRecord_data() {
         QTest::addColumn<long long>("totalBytes");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("sizeText");
-        QTest::newRow("5 KB") << 5120LL << QStringLiteral("<b>x</b> &") << "5 KB total size ";
+        QTest::addColumn<int>("processes");
+        QTest::addColumn<int>("start");  // 0: the sliders as opened; beyond their range: at its end
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("drawn");
+        QTest::newRow("as opened, a name like markup")
+            << 5120LL << "<b>x</b> &"
+            << "5 KB total size " << 30 << 0 << 0 << numbered(1, 12);
         // Kilobytes truncate toward zero.
-        QTest::newRow("negative, empty file") << -1025LL << QString() << "-1 KB total size ";
-        QTest::newRow("max") << 9223372036854775807LL << QString("d")
-                             << "9007199254740991 KB total size ";
+        QTest::newRow("negative, no name, sliders at the start")
+            << -1025LL << ""
+            << "-1 KB total size " << 30 << 1 << 1 << numbered(1, 6);
+        QTest::newRow("the most, sliders at the end")
+            << 9223372036854775807LL << "d"
+            << "9007199254740991 KB total size " << 70 << 99 << 99 << numbered(40, 64);
+        QTest::newRow("start past the last") << 5120LL << "e"
+                                             << "5 KB total size " << 30 << 31 << 12 << QString();
     }
-    void header() {
+    void showsTheRecord() {
         QFETCH(long long, totalBytes);
         QFETCH(QString, file);
         QFETCH(QString, sizeText);
-        Charted c;
-        c.select(totalBytes, file.toStdString());
-        QCOMPARE(c.view.windowTitle(), file);
-        QCOMPARE(c.text("dateText"), QStringLiteral("2024-05-17 14:03:27+0000"));
-        QCOMPARE(c.text("sizeText"), sizeText);
-    }
-
-    void slidersChooseTheBars_data() {
-        QTest::addColumn<int>("processes");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("drawn");
-        QTest::newRow("initial") << 30 << 0 << 0 << numbered(1, 12);
-        QTest::newRow("both at the end") << 70 << 99 << 99 << numbered(40, 64);
-        QTest::newRow("both at the start") << 30 << 1 << 1 << numbered(1, 6);
-        QTest::newRow("start past the last") << 30 << 31 << 12 << QString();
-    }
-    void slidersChooseTheBars() {
         QFETCH(int, processes);
         QFETCH(int, start);
         QFETCH(int, width);
-        QFETCH(QString, drawn);
         Charted c;
-        c.select(5120, "stats.jsonl", numbered(1, processes));
-        if (start > 0) c.slide(start, width);  // 0: as opened; beyond the range: at its end
-        QCOMPARE(c.columns(), drawn);
+        c.select(totalBytes, file.toStdString(), numbered(1, processes));
+        if (start > 0) c.slide(start, width);
+        QCOMPARE(c.view.windowTitle(), file);
+        QCOMPARE(c.child<QLabel>("dateText")->text(), QStringLiteral("2024-05-17 14:03:27+0000"));
+        QCOMPARE(c.child<QLabel>("sizeText")->text(), sizeText);
+        QTEST(c.columns(), "drawn");
         for (const char* name : {"dateText", "sizeText", "startSlider", "widthSlider", "barChart"})
             QVERIFY2(c.child(name)->isVisible(), name);
     }
@@ -207,6 +210,10 @@ private Q_SLOTS:
                                          .arg(c.view.height())
                                          .arg(names.size()));
         QVERIFY(c.view.screen()->availableGeometry().contains(c.view.frameGeometry()));
+        // The header, millions of KB wide, stays whole beside the image button.
+        QVERIFY(c.button()->isVisible());
+        for (const char* name : {"dateText", "sizeText"})
+            QVERIFY2(c.child(name)->width() >= c.child(name)->sizeHint().width(), name);
 
         // Nothing cut to "...": the labels are whole, shortened by the view with "…" and
         // named whole in their tooltips, or, where not even that fits, left out.
@@ -224,6 +231,82 @@ private Q_SLOTS:
             QCOMPARE(c.labelTip(i, int(names.size())), names[i]);
         }
     }
+
+    void savedImagesShowWhatTheWindowShows() {
+        Charted c;
+        openToSave(c);
+        const QString png = path("chart.png");
+        QCOMPARE(ui::saveWidgetImage(c.view, png, ui::ImageFormat::Png, c.button()), QString());
+        // Pixel for pixel, all but the button, which is left blank.
+        const QImage saved(png);
+        QImage shown = c.view.grab().toImage().convertToFormat(saved.format());
+        QPainter(&shown).fillRect(QRect(c.button()->mapTo(&c.view, QPoint()), c.button()->size()),
+                                  QColor(saved.pixel(0, 0)));
+        QCOMPARE(saved, shown);
+
+        // A drawing of the window's size in CSS pixels, over a file that was there before.
+        const QString svg = QString::fromStdString(dir_.write("chart.svg", "not an image"));
+        QCOMPARE(ui::saveWidgetImage(c.view, svg, ui::ImageFormat::Svg, c.button()), QString());
+        QCOMPARE(QSvgRenderer(svg).viewBoxF(), QRectF(QPointF(), c.view.size()));
+        // The header's text and the process names are drawn as text; the button is not.
+        const QByteArray text = contents(svg);
+        for (const char* drawn : {"5 KB total size", "kernel_task", "logd"})
+            QVERIFY2(text.contains(drawn), drawn);
+        QVERIFY(!text.contains("Save Image"));
+    }
+
+    void commandsAskForAFileWithoutBlocking() {
+        Charted c;
+        openToSave(c);
+        QWidget* content = c.button()->parentWidget();
+        QStringList texts;
+        for (const QAction* action : content->actions()) texts << action->text();
+        QCOMPARE(texts, (QStringList{"Save as PNG\u2026", "Save as SVG\u2026"}));
+        QCOMPARE(content->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(qobject_cast<QToolButton*>(c.button())->menu()->actions(), content->actions());
+        // Offered under the charted file's name.
+        QVERIFY(answer(c, 1, path("asked.svg")).endsWith(QStringLiteral("/0001-chart.svg")));
+        QTRY_VERIFY(QSvgRenderer(path("asked.svg")).isValid());
+        // A file that cannot be written is reported, not passed over in silence.
+        answer(c, 0, path("gone/asked.png"));
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = content->findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"))));
+        QVERIFY(box->isVisible() && box->text().contains(QStringLiteral("asked.png")));
+        box->close();
+    }
+
+private:
+    static void openToSave(Charted& c) {
+        c.select(5120, "/logs/Persist/0001", "kernel_task:3072 logd:1024 Mail:512");
+        c.view.resize(640, 420);
+        QVERIFY(QTest::qWaitForWindowExposed(&c.view));
+    }
+
+    QString path(const char* name) const {
+        return QString::fromStdString((dir_.path() / name).string());
+    }
+
+    static QByteArray contents(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    /// Takes the window's image command `index` and answers its dialog with `file`; returns the
+    /// file the dialog offered first.
+    static QString answer(Charted& c, int index, const QString& file) {
+        c.button()->parentWidget()->actions().at(index)->trigger();
+        QFileDialog* dialog = nullptr;
+        for (QFileDialog* shown : c.view.findChildren<QFileDialog*>())
+            if (shown->isVisible()) dialog = shown;
+        // Nothing waits for it: the window stays usable while the dialog is open.
+        if (!dialog || dialog->isModal()) qFatal("no file dialog, or one that blocks the window");
+        const QString offered = dialog->selectedFiles().value(0);
+        dialog->selectFile(file);
+        static_cast<QDialog*>(dialog)->accept();
+        return offered;
+    }
+
+    test::TempDir dir_;
 };
 
 }  // namespace quill

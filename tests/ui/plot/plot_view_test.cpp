@@ -1,6 +1,7 @@
 #include "ui/plot/plot_view.h"
 
 #include <QDateTimeAxis>
+#include <QFile>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QKeySequence>
@@ -10,6 +11,7 @@
 #include <QRubberBand>
 #include <QScatterSeries>
 #include <QSet>
+#include <QSvgRenderer>
 #include <QTest>
 #include <QValueAxis>
 #include <QWheelEvent>
@@ -19,6 +21,7 @@
 
 #include "tests/support.h"
 #include "tests/ui/common/screenshot.h"
+#include "ui/chart/window_image.h"
 #include "ui/plot/point_chart.h"
 #include "ui/plot/point_layer.h"
 
@@ -165,6 +168,14 @@ private Q_SLOTS:
         QVERIFY(shownText(*chart("rate").chart(), QStringLiteral("Value")).isNull());
         for (const QString& key : kKeys) hover(key, 0.6);
         test::saveScreenshot(*view_, QStringLiteral("plot_view"));
+        // A saved drawing holds the dots as one image per chart, beside the axes' text.
+        const test::TempDir dir;
+        const QString svg = QString::fromStdString((dir.path() / "plot.svg").string());
+        QCOMPARE(saveWidgetImage(*view_, svg, ImageFormat::Svg), QString());
+        QFile file(svg);
+        QVERIFY(QSvgRenderer(svg).isValid() && file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.count("<image") >= 3 && text.contains("Persist (KB)"));
     }
 
     // Series of very different magnitudes and signs, side by side.
