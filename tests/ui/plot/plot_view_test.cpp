@@ -190,12 +190,9 @@ private Q_SLOTS:
         test::saveScreenshot(*view_, shot + "_narrow_rate_off");
     }
 
-    // Steps "what chart a b", a and b in shares of the chart's plot area: wheel, b notches at a;
-    // drag, or with Shift band, from a to b; click, a double-click at a; key, key a pressed on
-    // the chart, or on the part so named.
     void zoomAndPan_data() {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<double>("from");  // the span shown then, in percent of the whole
+        QTest::addColumn<QString>("steps");  // as act() takes them
+        QTest::addColumn<double>("from");    // the span shown then, in percent of the whole
         QTest::addColumn<double>("to");
         QTest::newRow("wheel, about the pointer") << "wheel persist .25 1" << 5.0 << 85.0;
         QTest::newRow("wheel out") << "wheel persist .25 1, wheel rate .9 -2" << 0.0 << 100.0;
@@ -205,6 +202,7 @@ private Q_SLOTS:
             << "wheel special .5 3, drag special .1 9" << 0.0 << 51.2;
         QTest::newRow("band, leftwards") << "band rate .4 .2" << 20.0 << 40.0;
         QTest::newRow("band, a slip of the hand") << "band rate .5 .502" << 0.0 << 100.0;
+        QTest::newRow("band, let go of") << "band rate .4 .2 Esc" << 0.0 << 100.0;
         QTest::newRow("+, about the middle") << "key persist +" << 10.0 << 90.0;
         QTest::newRow("+ and Right") << "key persist +, key persist Right" << 18.0 << 98.0;
         QTest::newRow("+ and -") << "key persist +, key persist -" << 0.0 << 100.0;
@@ -218,19 +216,10 @@ private Q_SLOTS:
         QFETCH(double, from);
         QFETCH(double, to);
         loadRising();
-        int drawn = 0;
-        for (const QString& step : steps.split(", ")) {
-            const QStringList word = step.split(' ');
-            const QString& key = word[1];
-            const double a = word[2].toDouble();
-            const double b = word.value(3).toDouble();
-            drawn = view_->rasterRebuildCount();
-            if (word[0] == "wheel") wheel(key, a, int(b));
-            if (word[0] == "drag" || word[0] == "band")
-                drag(key, a, b, word[0] == "band" ? Qt::ShiftModifier : Qt::NoModifier);
-            if (word[0] == "click") mouse(key, QEvent::MouseButtonDblClick, inPlot(key, a));
-            if (word[0] == "key") press(key, QKeySequence(word[2])[0].key());
-        }
+        const qsizetype last = std::max<qsizetype>(steps.lastIndexOf(", "), 0);
+        act(steps.left(last));
+        const int drawn = view_->rasterRebuildCount();
+        act(steps.mid(last));
         const AxisRange span = shown();
         const auto percent = [this](double t) { return 100 * (t - full_.min) / full_.span(); };
         QCOMPARE(QString::asprintf("%.2f to %.2f", percent(span.min), percent(span.max)),
@@ -243,30 +232,14 @@ private Q_SLOTS:
         QCOMPARE(chart("persist").layer().consideredCount(), chart("persist").points().size());
     }
 
-    void aBandShowsTheSpanTillReleasedOrLetGo() {
-        loadRising();
-        const QPointF from = inPlot("rate", 0.4);
-        const QPointF to = inPlot("rate", 0.2);
-        mouse("rate", QEvent::MouseButtonPress, from, Qt::ShiftModifier);
-        mouse("rate", QEvent::MouseMove, to, Qt::ShiftModifier);
-        const auto* band = chart("rate").viewport()->findChild<QRubberBand*>();
-        QVERIFY(band && band->isVisible() && std::abs(band->width() - (from.x() - to.x())) <= 2);
-        QCOMPARE(shown(), full_);  // nothing zooms yet
-        // Escape lets go of it: the band goes and the release zooms nowhere.
-        press("rate", Qt::Key_Escape);
-        QVERIFY(!band->isVisible());
-        mouse("rate", QEvent::MouseButtonRelease, to, Qt::ShiftModifier);
-        QCOMPARE(shown(), full_);
-    }
-
     void wheelZoomsDownToHalfAMinuteWhereHoverStillPicksTheSecond() {
         loadRising();
-        wheel("persist", 0.25, 1);
+        act("wheel persist .25 1");
         // The header follows the moment under the pointer, on the zoomed axis.
         const double moment = *chart("persist").momentAt(inPlot("persist", 0.25).x());
         QCOMPARE(headerDate("persist"), instantText(moment));
         test::saveScreenshot(*view_, QStringLiteral("plot_view_zoomed"));
-        for (int i = 0; i < 60; ++i) wheel("special", 0.5, 1);
+        for (int i = 0; i < 60; ++i) act("wheel special .5 1");
         QVERIFY(std::abs(shown().span() - 30) < 0.01);
         // The moment under the pointer to the second, where no point lies, in the local zone.
         test::ScopedTimeZone paris("Europe/Paris");
@@ -281,7 +254,7 @@ private Q_SLOTS:
         const QValueAxis* axis = chart("persist").valueAxis();
         const double wholeTop = axis->max();
         // The first tenth of the lines: their sizes reach a tenth of the top.
-        drag("persist", 0.0, 0.1, Qt::ShiftModifier);
+        act("band persist 0 .1");
         const PlotSeries& points = chart("persist").points();
         const auto [first, last] = points.indicesWithin(shown().min, shown().max);
         const auto [low, high] = points.valueExtent(first, last).value();
@@ -291,8 +264,6 @@ private Q_SLOTS:
         // Only the points in view, and a dot's reach about them, are gone through.
         const std::size_t considered = chart("persist").layer().consideredCount();
         QVERIFY(considered > 0 && considered < points.size() / 4);
-        press("persist", Qt::Key_Home);
-        QCOMPARE(axis->max(), wholeTop);
     }
 
     void aLoadKeepsTheSpanOnlyOverTheSameMoments() {
@@ -306,7 +277,7 @@ private Q_SLOTS:
         QVERIFY(axis->min() == low && axis->max() == high && shown() == full_);
         QCOMPARE(chart("persist").layer().rebuildCount(), persistDrawn + 1);
         // The same moments read anew keep the span; another day's make it meaningless.
-        wheel("rate", 0.5, 4);
+        act("wheel rate .5 4");
         const AxisRange zoomed = shown();
         load(risingFile(), "again.jsonl");
         QCOMPARE(shown(), zoomed);
@@ -400,33 +371,53 @@ private:
         QTest::mouseMove(chart(key).viewport(), inPlot(key, share).toPoint());
     }
 
+    /// Takes `steps`, "what chart a b" each, a and b in shares of the chart's plot area: wheel,
+    /// b notches at a; click, a double-click at a; drag, or with Shift band, from a to b, the band
+    /// let go of with Escape before the release where Esc follows; key, key a pressed on the
+    /// chart, or on the part so named.
+    void act(const QString& steps) {
+        for (const QString& step : steps.split(", ", Qt::SkipEmptyParts)) {
+            const QStringList word = step.split(' ');
+            const QString& key = word[1];
+            if (word[0] == "key") press(key, QKeySequence(word[2])[0].key());
+            if (word[0] == "key") continue;
+            const QPointF a = inPlot(key, word[2].toDouble());
+            const QPointF b = inPlot(key, word.value(3).toDouble());
+            QWidget* viewport = chart(key).viewport();
+            if (word[0] == "wheel")
+                send(key, QWheelEvent(a, viewport->mapToGlobal(a), {}, {0, 120 * word[3].toInt()},
+                                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false));
+            if (word[0] == "click") mouse(key, QEvent::MouseButtonDblClick, a);
+            if (word[0] != "drag" && word[0] != "band") continue;
+            const Qt::KeyboardModifiers modifiers =
+                word[0] == "band" ? Qt::ShiftModifier : Qt::NoModifier;
+            const AxisRange before = shown();
+            mouse(key, QEvent::MouseButtonPress, a, modifiers);
+            mouse(key, QEvent::MouseMove, b, modifiers);
+            if (word[0] == "band") {
+                // While selecting, the band shows the span and nothing zooms yet.
+                const auto* band = viewport->findChild<QRubberBand*>();
+                QVERIFY(band && band->isVisible() &&
+                        std::abs(band->width() - std::abs(b.x() - a.x())) <= 2);
+                QCOMPARE(shown(), before);
+            }
+            if (word.value(4) == "Esc") press(key, Qt::Key_Escape);
+            mouse(key, QEvent::MouseButtonRelease, b, modifiers);
+        }
+    }
+
+    void send(const QString& key, QEvent&& event) {
+        QCoreApplication::sendEvent(chart(key).viewport(), &event);
+        QTRY_VERIFY(view_->pointsUpToDate());
+    }
+
     void mouse(const QString& key, QEvent::Type type, QPointF at,
                Qt::KeyboardModifiers modifiers = {}) {
-        QWidget* viewport = chart(key).viewport();
+        const QPointF global = chart(key).viewport()->mapToGlobal(at);
         const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
         const Qt::MouseButton held =
             type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, modifiers);
-        QCoreApplication::sendEvent(viewport, &event);
-        QTRY_VERIFY(view_->pointsUpToDate());
-    }
-
-    /// Drags across a chart's plot area from share `from` of it to share `to`.
-    void drag(const QString& key, double from, double to, Qt::KeyboardModifiers modifiers = {}) {
-        const QPointF start = inPlot(key, from);
-        const QPointF end = inPlot(key, to);
-        mouse(key, QEvent::MouseButtonPress, start, modifiers);
-        mouse(key, QEvent::MouseMove, end, modifiers);
-        mouse(key, QEvent::MouseButtonRelease, end, modifiers);
-    }
-
-    void wheel(const QString& key, double share, int notches) {
-        QWidget* viewport = chart(key).viewport();
-        const QPointF at = inPlot(key, share);
-        QWheelEvent event(at, viewport->mapToGlobal(at), {}, {0, 120 * notches}, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(viewport, &event);
-        QTRY_VERIFY(view_->pointsUpToDate());
+        send(key, QMouseEvent(type, at, global, button, held, modifiers));
     }
 
     /// Presses `key` on a chart, or on the part so named.
