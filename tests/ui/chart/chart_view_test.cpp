@@ -5,6 +5,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChartView>
+#include <QFile>
 #include <QFileDialog>
 #include <QGraphicsTextItem>
 #include <QLabel>
@@ -200,10 +201,8 @@ private Q_SLOTS:
         c.slide(1, int(names.size()));
         if (size.isValid()) c.view.resize(size);
         QCoreApplication::processEvents();
-        test::saveScreenshot(c.view, QStringLiteral("chart-%1x%2-%3-bars")
-                                         .arg(c.view.width())
-                                         .arg(c.view.height())
-                                         .arg(names.size()));
+        test::saveScreenshot(c.view, QString::asprintf("chart-%dx%d-%d-bars", c.view.width(),
+                                                       c.view.height(), int(names.size())));
         QVERIFY(c.view.screen()->availableGeometry().contains(c.view.frameGeometry()));
         // The header, millions of KB wide, stays whole beside the image button.
         QVERIFY(c.button()->isVisible());
@@ -227,9 +226,11 @@ private Q_SLOTS:
         }
     }
 
-    void savedImagesShowWhatTheWindowShows() {
+    void savesWhatTheWindowShows() {
         Charted c;
-        openToSave(c);
+        c.select(5120, "/logs/Persist/0001", "kernel_task:3072 logd:1024 Mail:512");
+        c.view.resize(640, 420);
+        QVERIFY(QTest::qWaitForWindowExposed(&c.view));
         const QString png = path("chart.png");
         QCOMPARE(ui::saveWidgetImage(c.view, png, ui::ImageFormat::Png, c.button()), QString());
         // Pixel for pixel, all but the button, which is left blank.
@@ -244,15 +245,14 @@ private Q_SLOTS:
         QCOMPARE(ui::saveWidgetImage(c.view, svg, ui::ImageFormat::Svg, c.button()), QString());
         QCOMPARE(QSvgRenderer(svg).viewBoxF(), QRectF(QPointF(), c.view.size()));
         // The header's text and the process names are drawn as text; the button is not.
-        const QByteArray text = contents(svg);
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
         for (const char* drawn : {"5 KB total size", "kernel_task", "logd"})
             QVERIFY2(text.contains(drawn), drawn);
         QVERIFY(!text.contains("Save Image"));
-    }
 
-    void commandsAskForAFileWithoutBlocking() {
-        Charted c;
-        openToSave(c);
+        // The commands ask for a file, in a dialog that leaves the window usable.
         QWidget* content = c.button()->parentWidget();
         QStringList texts;
         for (const QAction* action : content->actions()) texts << action->text();
@@ -271,19 +271,8 @@ private Q_SLOTS:
     }
 
 private:
-    static void openToSave(Charted& c) {
-        c.select(5120, "/logs/Persist/0001", "kernel_task:3072 logd:1024 Mail:512");
-        c.view.resize(640, 420);
-        QVERIFY(QTest::qWaitForWindowExposed(&c.view));
-    }
-
     QString path(const char* name) const {
         return QString::fromStdString((dir_.path() / name).string());
-    }
-
-    static QByteArray contents(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     /// Takes the window's image command `index` and answers its dialog with `file`; returns the
