@@ -17,7 +17,6 @@
 #include <QWheelEvent>
 #include <cmath>
 #include <memory>
-#include <optional>
 
 #include "tests/support.h"
 #include "tests/ui/common/screenshot.h"
@@ -106,7 +105,6 @@ private Q_SLOTS:
 
     void chartsTheLoadedFile() {
         load(risingFile(), "store  2024-03 %1.jsonl");  // the title takes the name verbatim
-        QCOMPARE(chart("rate").points().size(), model_->ratesPoints().size());
         // One legend entry and colour per value, of the series charted.
         for (const QString title : {"Persist", "Special"}) {
             const QChart* c = chart(title.toLower()).chart();
@@ -216,16 +214,25 @@ private Q_SLOTS:
         QFETCH(double, from);
         QFETCH(double, to);
         loadRising();
-        const qsizetype last = std::max<qsizetype>(steps.lastIndexOf(", "), 0);
-        act(steps.left(last));
+        const qsizetype cut = std::max<qsizetype>(steps.lastIndexOf(", "), 0);
+        act(steps.left(cut));
         const int drawn = view_->rasterRebuildCount();
-        act(steps.mid(last));
+        act(steps.mid(cut));
         const AxisRange span = shown();
         const auto percent = [this](double t) { return 100 * (t - full_.min) / full_.span(); };
         QCOMPARE(QString::asprintf("%.2f to %.2f", percent(span.min), percent(span.max)),
                  QString::asprintf("%.2f to %.2f", from, to));
         for (const QRubberBand* band : view_->findChildren<QRubberBand*>())
             QVERIFY(!band->isVisible());
+        // The value axis fits the Persist points in view, of which those and a dot's reach about
+        // them alone are gone through.
+        const PlotSeries& points = chart("persist").points();
+        const auto [first, last] = points.indicesWithin(span.min, span.max);
+        const auto [low, high] = points.valueExtent(first, last).value();
+        const QValueAxis* axis = chart("persist").valueAxis();
+        QVERIFY(axis->min() <= low && axis->max() >= high &&
+                axis->max() - axis->min() < (high - low) * 1.1 + 2);
+        QVERIFY(chart("persist").layer().consideredCount() <= (last - first) * 11 / 10);
         if (chart("special").visibleSpan()) return;
         // The whole span's image was kept aside: coming back to it draws nothing anew.
         QCOMPARE(view_->rasterRebuildCount(), drawn);
@@ -235,9 +242,6 @@ private Q_SLOTS:
     void wheelZoomsDownToHalfAMinuteWhereHoverStillPicksTheSecond() {
         loadRising();
         act("wheel persist .25 1");
-        // The header follows the moment under the pointer, on the zoomed axis.
-        const double moment = *chart("persist").momentAt(inPlot("persist", 0.25).x());
-        QCOMPARE(headerDate("persist"), instantText(moment));
         test::saveScreenshot(*view_, QStringLiteral("plot_view_zoomed"));
         for (int i = 0; i < 60; ++i) act("wheel special .5 1");
         QVERIFY(std::abs(shown().span() - 30) < 0.01);
@@ -247,23 +251,6 @@ private Q_SLOTS:
         const double second = std::floor(span.min + span.span() * 0.37) + 0.5;
         hover("rate", (second - span.min) / span.span());
         QCOMPARE(headerDate("rate"), instantText(second));
-    }
-
-    void valueAxisFitsThePointsInView() {
-        loadRising();
-        const QValueAxis* axis = chart("persist").valueAxis();
-        const double wholeTop = axis->max();
-        // The first tenth of the lines: their sizes reach a tenth of the top.
-        act("band persist 0 .1");
-        const PlotSeries& points = chart("persist").points();
-        const auto [first, last] = points.indicesWithin(shown().min, shown().max);
-        const auto [low, high] = points.valueExtent(first, last).value();
-        QVERIFY2(axis->min() <= low && axis->max() >= high && axis->max() < wholeTop / 4,
-                 qPrintable(QString::asprintf("%g to %g for %g to %g", axis->min(), axis->max(),
-                                              low, high)));
-        // Only the points in view, and a dot's reach about them, are gone through.
-        const std::size_t considered = chart("persist").layer().consideredCount();
-        QVERIFY(considered > 0 && considered < points.size() / 4);
     }
 
     void aLoadKeepsTheSpanOnlyOverTheSameMoments() {
@@ -384,9 +371,12 @@ private:
             const QPointF a = inPlot(key, word[2].toDouble());
             const QPointF b = inPlot(key, word.value(3).toDouble());
             QWidget* viewport = chart(key).viewport();
-            if (word[0] == "wheel")
+            if (word[0] == "wheel") {
                 send(key, QWheelEvent(a, viewport->mapToGlobal(a), {}, {0, 120 * word[3].toInt()},
                                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false));
+                // The header follows the moment under the pointer, on the zoomed axis.
+                QCOMPARE(headerDate(key), instantText(*chart(key).momentAt(a.x())));
+            }
             if (word[0] == "click") mouse(key, QEvent::MouseButtonDblClick, a);
             if (word[0] != "drag" && word[0] != "band") continue;
             const Qt::KeyboardModifiers modifiers =
