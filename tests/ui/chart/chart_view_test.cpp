@@ -9,7 +9,6 @@
 #include <QFileDialog>
 #include <QGraphicsTextItem>
 #include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
@@ -17,7 +16,6 @@
 #include <QSvgRenderer>
 #include <QTest>
 #include <QTextDocumentFragment>
-#include <QToolButton>
 #include <QToolTip>
 #include <QValueAxis>
 
@@ -252,20 +250,14 @@ private Q_SLOTS:
             QVERIFY2(text.contains(drawn), drawn);
         QVERIFY(!text.contains("Save Image"));
 
-        // The commands ask for a file, in a dialog that leaves the window usable.
-        QWidget* content = c.button()->parentWidget();
-        QStringList texts;
-        for (const QAction* action : content->actions()) texts << action->text();
-        QCOMPARE(texts, (QStringList{"Save as PNG\u2026", "Save as SVG\u2026"}));
-        QCOMPARE(content->contextMenuPolicy(), Qt::ActionsContextMenu);
-        QCOMPARE(qobject_cast<QToolButton*>(c.button())->menu()->actions(), content->actions());
-        // Offered under the charted file's name.
+        // The commands ask for a file, in a dialog that leaves the window usable, offering the
+        // charted file's name.
         QVERIFY(answer(c, 1, path("asked.svg")).endsWith(QStringLiteral("/0001-chart.svg")));
         QTRY_VERIFY(QSvgRenderer(path("asked.svg")).isValid());
         // A file that cannot be written is reported, not passed over in silence.
         answer(c, 0, path("gone/asked.png"));
         QMessageBox* box = nullptr;
-        QTRY_VERIFY((box = content->findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"))));
+        QTRY_VERIFY((box = c.view.findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"))));
         QVERIFY(box->isVisible() && box->text().contains(QStringLiteral("asked.png")));
         box->close();
     }
@@ -279,14 +271,13 @@ private:
     /// file the dialog offered first.
     static QString answer(Charted& c, int index, const QString& file) {
         c.button()->parentWidget()->actions().at(index)->trigger();
-        QFileDialog* dialog = nullptr;
-        for (QFileDialog* shown : c.view.findChildren<QFileDialog*>())
-            if (shown->isVisible()) dialog = shown;
-        // Nothing waits for it: the window stays usable while the dialog is open.
-        if (!dialog || dialog->isModal()) qFatal("no file dialog, or one that blocks the window");
+        auto* dialog = c.view.findChild<QFileDialog*>();
+        if (!dialog || !dialog->isVisible() || dialog->isModal())
+            qFatal("no dialog, or a modal one");
         const QString offered = dialog->selectedFiles().value(0);
         dialog->selectFile(file);
         static_cast<QDialog*>(dialog)->accept();
+        delete dialog;
         return offered;
     }
 
