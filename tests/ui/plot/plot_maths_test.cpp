@@ -161,10 +161,9 @@ private Q_SLOTS:
         QTest::newRow("ticks: seconds apart") << ticks(120, 800) << "7 HH:mm:ss";
         QTest::newRow("ticks: years apart") << ticks(40 * 365 * 86400.0, 800) << "7 yyyy-MM";
         QTest::newRow("ticks: wide, capped") << ticks(9 * 86400.0, 5000) << "9 yyyy-MM-dd";
-        // The moment a header shows, in the local time zone.
+        // The moment a header shows, in the local time zone; the zones themselves are the date
+        // formatter's, tested with it.
         QTest::newRow("floored") << at("Europe/Paris", 1709644029.9) << "14:07:09+0100 2024-03-05";
-        QTest::newRow("summer") << at("Europe/Paris", 1719828000) << "12:00:00+0200 2024-07-01";
-        QTest::newRow("behind") << at("America/New_York", 1709644029) << "08:07:09-0500 2024-03-05";
         QTest::newRow("before 1970") << at("UTC", -0.5) << "23:59:59+0000 1969-12-31";
         QTest::newRow("clamped") << at("UTC", 1e30) << "15:30:07+0000 292277026596-12-04";
     }
