@@ -171,8 +171,6 @@ private Q_SLOTS:
         QCOMPARE(c.child<QLabel>("dateText")->text(), QStringLiteral("2024-05-17 14:03:27+0000"));
         QTEST(c.child<QLabel>("sizeText")->text(), "sizeText");
         QTEST(c.columns(), "drawn");
-        for (const char* name : {"dateText", "sizeText", "startSlider", "widthSlider", "barChart"})
-            QVERIFY2(c.child(name)->isVisible(), name);
     }
 
     void axesStayLegible_data() {
@@ -251,14 +249,13 @@ private Q_SLOTS:
         QVERIFY(!text.contains("Save Image"));
 
         // The commands ask for a file, in a dialog that leaves the window usable, offering the
-        // charted file's name.
-        QVERIFY(answer(c, 1, path("asked.svg")).endsWith(QStringLiteral("/0001-chart.svg")));
-        QTRY_VERIFY(QSvgRenderer(path("asked.svg")).isValid());
-        // A file that cannot be written is reported, not passed over in silence.
-        answer(c, 0, path("gone/asked.png"));
+        // charted file's name; a file that cannot be written is reported, not passed over.
+        QVERIFY(answer(c, 0, path("asked.png")).endsWith(QStringLiteral("/0001-chart.png")));
+        QTRY_COMPARE(QImage(path("asked.png")).size(), c.view.size());
+        answer(c, 1, path("gone/asked.svg"));
         QMessageBox* box = nullptr;
         QTRY_VERIFY((box = c.view.findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"))));
-        QVERIFY(box->isVisible() && box->text().contains(QStringLiteral("asked.png")));
+        QVERIFY(box->isVisible() && box->text().contains(QStringLiteral("asked.svg")));
         box->close();
     }
 
