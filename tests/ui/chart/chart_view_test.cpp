@@ -112,10 +112,6 @@ struct Charted {
         QCoreApplication::sendEvent(chartView->viewport(), &event);
         return QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText();
     }
-
-    bool anyVisible() {
-        return std::ranges::any_of(view.findChildren<QWidget*>(), &QWidget::isVisible);
-    }
 };
 
 }  // namespace
@@ -126,7 +122,7 @@ class ChartViewTest : public QObject {
 private Q_SLOTS:
     void followsTheChartedRecord() {
         Charted c;
-        QVERIFY(!c.anyVisible());
+        QVERIFY(std::ranges::none_of(c.view.findChildren<QWidget*>(), &QWidget::isVisible));
         c.select(1 << 20, "first.jsonl", numbered(1, 30));
         // Another record keeps the sliders, so process numbers 3 to 9; rows named alike stack.
         c.slide(3, 7);
@@ -138,7 +134,7 @@ private Q_SLOTS:
         c.model.setSelectedStat(std::nullopt);
         QCoreApplication::processEvents();
         QCOMPARE(c.view.windowTitle(), QStringLiteral("Bar chart"));
-        QVERIFY(!c.anyVisible());
+        QVERIFY(std::ranges::none_of(c.view.findChildren<QWidget*>(), &QWidget::isVisible));
     }
 
     void showsTheRecord_data() {
