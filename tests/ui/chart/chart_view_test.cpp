@@ -223,10 +223,10 @@ private Q_SLOTS:
         c.select(5120, "/logs/Persist/0001", "kernel_task:3072 logd:1024 Mail:512");
         c.view.resize(640, 420);
         QVERIFY(QTest::qWaitForWindowExposed(&c.view));
-        const QString png = path("chart.png");
-        QCOMPARE(ui::saveWidgetImage(c.view, png, ui::ImageFormat::Png, c.button()), QString());
-        // Pixel for pixel, all but the button, which is left blank.
-        const QImage saved(png);
+        // The commands ask for a file, in a dialog that leaves the window usable, offering the
+        // charted file's name. The PNG shows the window pixel for pixel, the button left blank.
+        QVERIFY(answer(c, 0, path("chart.png")).endsWith(QStringLiteral("/0001-chart.png")));
+        const QImage saved(path("chart.png"));
         QImage shown = c.view.grab().toImage().convertToFormat(saved.format());
         QPainter(&shown).fillRect(QRect(c.button()->mapTo(&c.view, QPoint()), c.button()->size()),
                                   QColor(saved.pixel(0, 0)));
@@ -244,10 +244,7 @@ private Q_SLOTS:
             QVERIFY2(text.contains(drawn), drawn);
         QVERIFY(!text.contains("Save Image"));
 
-        // The commands ask for a file, in a dialog that leaves the window usable, offering the
-        // charted file's name; a file that cannot be written is reported, not passed over.
-        QVERIFY(answer(c, 0, path("asked.png")).endsWith(QStringLiteral("/0001-chart.png")));
-        QTRY_COMPARE(QImage(path("asked.png")).size(), c.view.size());
+        // A file that cannot be written is reported, not passed over in silence.
         answer(c, 1, path("gone/asked.svg"));
         QMessageBox* box = nullptr;
         QTRY_VERIFY((box = c.view.findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"))));

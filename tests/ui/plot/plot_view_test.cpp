@@ -87,7 +87,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::newRow("all shown") << QStringList{} << "rate persist special";
         QTest::newRow("Persist off") << QStringList{"Persist"} << "rate special";
-        QTest::newRow("all off") << QStringList{"Rate", "Persist", "Special"} << "";
         QTest::newRow("first and last off") << QStringList{"Rate", "Special"} << "persist";
         QTest::newRow("off and on") << QStringList{"Rate", "Special", "Rate"} << "rate persist";
     }
