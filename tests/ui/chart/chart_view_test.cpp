@@ -26,8 +26,6 @@
 namespace quill {
 namespace {
 
-constexpr long long kMay17 = 1715954607;  // 2024-05-17 14:03:27 UTC
-
 /// "p<first>:<first> ... p<last>:<last>": process k holding k KB, so a bar tells its number.
 QString numbered(int first, int last) {
     QStringList columns;
@@ -49,7 +47,7 @@ struct Charted {
             list.push_back(
                 {p.section(':', 0, -2).toStdString(), p.section(':', -1).toLongLong() * 1024});
         StatLine line;
-        line.entry = test::entry(kMay17, bytes, file, list);
+        line.entry = test::entry(1715954607, bytes, file, list);  // 2024-05-17 14:03:27 UTC
         model.selectStat(line);
         QCoreApplication::processEvents();
     }
@@ -246,10 +244,8 @@ private Q_SLOTS:
 
         // A file that cannot be written is reported, not passed over in silence.
         answer(c, 1, path("gone/asked.svg"));
-        QMessageBox* box = nullptr;
-        QTRY_VERIFY((box = c.view.findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"))));
-        QVERIFY(box->isVisible() && box->text().contains(QStringLiteral("asked.svg")));
-        box->close();
+        const auto* box = c.view.findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"));
+        QVERIFY(box && box->isVisible() && box->text().contains(QStringLiteral("asked.svg")));
     }
 
 private:

@@ -245,20 +245,17 @@ private Q_SLOTS:
         QCOMPARE(pixels(image, {pixel + QPoint(4, 0), pixel + QPoint(0, 4)}), QList<QRgb>(2, 0));
     }
 
-    void laterPointsCoverEarlierOnes() {
+    void laterPointsCoverEarlierOnesAndNoneOffTheImageOrTheRange() {
         QImage image = draw({{{40, 59, 0}, {43, 59, 2}, {60, 59, 2}, {60, 59, 1}, {40, 59, 0}}});
         QCOMPARE(pixels(image, {{39, 40}, {41, 40}, {60, 40}}), (QList<QRgb>{kRed, kRed, kGreen}));
         // Drawn again into the same image: one pixel many times over, and nothing left of before.
         image = draw({{{50, 49, 0}, {50, 49, 2}, {50, 49, 0}}}, kPalette, std::move(image));
         QCOMPARE(pixels(image, {{50, 50}, {39, 40}, {60, 40}}), (QList<QRgb>{kRed, 0, 0}));
-    }
-
-    void pointsOffTheImageOrTheRangeAreLeftOut() {
         // Centres on two corners and just off an edge, then far off, nowhere, or out of reach.
         // clang-format off
-        const QImage image = draw({{{0, 99, 0}, {100, -1, 1}, {-2, 50, 2},
-                                    {1e9, 1e9, 0}, {-1e30, 50, 0}, {INFINITY, 50, 0},
-                                    {50, -INFINITY, 0}, {NAN, 50, 0}, {50, NAN, 0}, {103, 102, 0}}});
+        image = draw({{{0, 99, 0}, {100, -1, 1}, {-2, 50, 2},
+                       {1e9, 1e9, 0}, {-1e30, 50, 0}, {INFINITY, 50, 0},
+                       {50, -INFINITY, 0}, {NAN, 50, 0}, {50, NAN, 0}, {103, 102, 0}}});
         // clang-format on
         QCOMPARE(pixels(image, {{0, 0}, {100, 100}, {0, 49}, {50, 50}}),
                  (QList<QRgb>{kRed, kGreen, kBlue, 0}));

@@ -28,9 +28,8 @@ namespace quill::ui {
 
 namespace {
 
-constexpr long long kStart = 1709596800;  // 2024-03-05 00:00:00 UTC
-
-/// `count` records of `file`, `step` seconds apart from kStart plus `from`, of `totalBytes`
+/// `count` records of `file`, `step` seconds apart from 2024-03-05 00:00:00 UTC plus `from`, of
+/// `totalBytes`
 /// each, with processes of `kb`, half and a quarter of it, the first growing by a tenth of `kb`
 /// a record.
 QByteArray records(const char* file, long long from, long long step, int count, double totalBytes,
@@ -39,13 +38,14 @@ QByteArray records(const char* file, long long from, long long step, int count, 
     for (long long i = 0; i < count; ++i) {
         const std::vector<test::Proc> processes{
             {"a", (kb + kb / 10 * i) << 10}, {"b", kb << 9}, {"c", kb << 8}};
-        out += test::statLine(kStart + from + step * i, std::llround(totalBytes), file, processes);
+        out +=
+            test::statLine(1709596800 + from + step * i, std::llround(totalBytes), file, processes);
         out += "\n";
     }
     return QByteArray::fromStdString(out);
 }
 
-/// Persist and Special records a minute apart for ten hours from kStart + `shift`, half a
+/// Persist and Special records a minute apart for ten hours from that day plus `shift`, half a
 /// minute between the two kinds, their sizes rising with time; where `falling`, the file runs
 /// back in time: the same moments and extremes, other points between.
 QByteArray risingFile(long long shift = 0, bool falling = false) {
@@ -77,11 +77,6 @@ private Q_SLOTS:
         QTRY_VERIFY(view_->pointsUpToDate());
     }
 
-    void opensEmpty() {
-        test::saveScreenshot(*view_, QStringLiteral("plot_view_empty"));
-        for (const QString& key : kKeys) QVERIFY(headerDate(key).isNull());
-    }
-
     void togglesHideBlocksWithoutLeavingGaps_data() {
         QTest::addColumn<QStringList>("clicks");
         QTest::addColumn<QString>("shown");
@@ -109,7 +104,9 @@ private Q_SLOTS:
         checkPlotEdges();
     }
 
-    void chartsTheLoadedFile() {
+    void opensEmptyThenChartsTheLoadedFile() {
+        test::saveScreenshot(*view_, QStringLiteral("plot_view_empty"));
+        for (const QString& key : kKeys) QVERIFY(headerDate(key).isNull());
         load(risingFile(), "store  2024-03 %1.jsonl");  // the title takes the name verbatim
         // One legend entry and colour per value, of the series charted.
         for (const QString title : {"Persist", "Special"}) {
