@@ -207,13 +207,14 @@ private Q_SLOTS:
         QFETCH(QString, steps);
         QFETCH(double, from);
         QFETCH(double, to);
-        loadRising();
+        load(risingFile());
+        const AxisRange whole = shown();
         const qsizetype cut = std::max<qsizetype>(steps.lastIndexOf(", "), 0);
         act(steps.left(cut));
         const int drawn = view_->rasterRebuildCount();
         act(steps.mid(cut));
         const AxisRange span = shown();
-        const auto percent = [this](double t) { return 100 * (t - full_.min) / full_.span(); };
+        const auto percent = [&whole](double t) { return 100 * (t - whole.min) / whole.span(); };
         QCOMPARE(QString::asprintf("%.2f to %.2f", percent(span.min), percent(span.max)),
                  QString::asprintf("%.2f to %.2f", from, to));
         for (const QRubberBand* band : view_->findChildren<QRubberBand*>())
@@ -234,14 +235,14 @@ private Q_SLOTS:
     }
 
     void loadsAndTheNarrowestZoom() {
-        loadRising();
+        load(risingFile());
+        const AxisRange whole = shown();
         // Other points over the very same ranges are drawn anew, not taken for the kept ones.
         const QValueAxis* axis = chart("persist").valueAxis();
-        const double low = axis->min();
-        const double high = axis->max();
+        const AxisRange values{axis->min(), axis->max()};
         const int persistDrawn = chart("persist").layer().rebuildCount();
         load(risingFile(0, true), "falling.jsonl");
-        QVERIFY(axis->min() == low && axis->max() == high && shown() == full_);
+        QVERIFY((AxisRange{axis->min(), axis->max()} == values && shown() == whole));
         QCOMPARE(chart("persist").layer().rebuildCount(), persistDrawn + 1);
         act("wheel persist .25 1");
         test::saveScreenshot(*view_, QStringLiteral("plot_view_zoomed"));
@@ -258,7 +259,7 @@ private Q_SLOTS:
         QCOMPARE(shown(), span);
         load(risingFile(86400), "next day.jsonl");
         QVERIFY(!chart("rate").visibleSpan());
-        QCOMPARE(shown().min, full_.min + 86400);
+        QCOMPARE(shown().min, whole.min + 86400);
     }
 
 private:
@@ -268,12 +269,6 @@ private:
         QCOMPARE(test::loadBytes(*model_, bytes.toStdString(), name).status, LoadStatus::Loaded);
         QTRY_COMPARE(view_->windowTitle(), "Log data: " + QString::fromStdString(name));
         QTRY_VERIFY(view_->pointsUpToDate());
-    }
-
-    /// Sizes rising steadily with time, the range the time axis then shows in full.
-    void loadRising() {
-        load(risingFile(), "rising.jsonl");
-        full_ = shown();
     }
 
     template <typename T = QWidget>
@@ -399,7 +394,6 @@ private:
 
     std::unique_ptr<Quillstat> model_;
     std::unique_ptr<PlotView> view_;
-    AxisRange full_;
 };
 
 }  // namespace quill::ui
