@@ -131,7 +131,6 @@ private Q_SLOTS:
 
         c.model.setSelectedStat(std::nullopt);
         QCoreApplication::processEvents();
-        QCOMPARE(c.view.windowTitle(), QStringLiteral("Bar chart"));
         QVERIFY(std::ranges::none_of(c.view.findChildren<QWidget*>(), &QWidget::isVisible));
     }
 
@@ -162,7 +161,6 @@ private Q_SLOTS:
         c.select(totalBytes, file.toStdString(), numbered(1, processes));
         if (!sliders.isNull()) c.slide(sliders.x(), sliders.y());
         QCOMPARE(c.view.windowTitle(), file);
-        QCOMPARE(c.child<QLabel>("dateText")->text(), QStringLiteral("2024-05-17 14:03:27+0000"));
         QTEST(c.child<QLabel>("sizeText")->text(), "sizeText");
         QTEST(c.columns(), "drawn");
     }
@@ -219,7 +217,6 @@ private Q_SLOTS:
     void savesWhatTheWindowShows() {
         Charted c;
         c.select(5120, "/logs/Persist/0001", "kernel_task:3072 logd:1024 Mail:512");
-        c.view.resize(640, 420);
         QVERIFY(QTest::qWaitForWindowExposed(&c.view));
         // The commands ask for a file, in a dialog that leaves the window usable, offering the
         // charted file's name. The PNG shows the window pixel for pixel, the button left blank.
@@ -258,8 +255,7 @@ private:
     static QString answer(Charted& c, int index, const QString& file) {
         c.button()->parentWidget()->actions().at(index)->trigger();
         auto* dialog = c.view.findChild<QFileDialog*>();
-        if (!dialog || !dialog->isVisible() || dialog->isModal())
-            qFatal("no dialog, or a modal one");
+        if (!dialog || !dialog->isVisible() || dialog->isModal()) qFatal("no modeless dialog");
         const QString offered = dialog->selectedFiles().value(0);
         dialog->selectFile(file);
         static_cast<QDialog*>(dialog)->accept();
