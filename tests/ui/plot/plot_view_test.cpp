@@ -29,9 +29,8 @@ namespace quill::ui {
 namespace {
 
 /// `count` records of `file`, `step` seconds apart from 2024-03-05 00:00:00 UTC plus `from`, of
-/// `totalBytes`
-/// each, with processes of `kb`, half and a quarter of it, the first growing by a tenth of `kb`
-/// a record.
+/// `totalBytes` each, with processes of `kb`, half and a quarter of it, the first growing by a
+/// tenth of `kb` a record.
 QByteArray records(const char* file, long long from, long long step, int count, double totalBytes,
                    long long kb) {
     std::string out;
@@ -45,7 +44,7 @@ QByteArray records(const char* file, long long from, long long step, int count, 
     return QByteArray::fromStdString(out);
 }
 
-/// Persist and Special records a minute apart for ten hours from that day plus `shift`, half a
+/// Persist and Special records a minute apart for ten hours from 2024-03-05 plus `shift`, half a
 /// minute between the two kinds, their sizes rising with time; where `falling`, the file runs
 /// back in time: the same moments and extremes, other points between.
 QByteArray risingFile(long long shift = 0, bool falling = false) {
