@@ -1,13 +1,19 @@
 #include "ui/chart/chart_view.h"
 
 #include <QAbstractBarSeries>
+#include <QAction>
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChartView>
+#include <QFile>
+#include <QFileDialog>
 #include <QGraphicsTextItem>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QSlider>
+#include <QSvgRenderer>
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QToolTip>
@@ -15,11 +21,10 @@
 
 #include "tests/support.h"
 #include "tests/ui/common/screenshot.h"
+#include "ui/chart/window_image.h"
 
 namespace quill {
 namespace {
-
-constexpr long long kMay17 = 1715954607;  // 2024-05-17 14:03:27 UTC
 
 /// "p<first>:<first> ... p<last>:<last>": process k holding k KB, so a bar tells its number.
 QString numbered(int first, int last) {
@@ -42,7 +47,7 @@ struct Charted {
             list.push_back(
                 {p.section(':', 0, -2).toStdString(), p.section(':', -1).toLongLong() * 1024});
         StatLine line;
-        line.entry = test::entry(kMay17, bytes, file, list);
+        line.entry = test::entry(1715954607, bytes, file, list);  // 2024-05-17 14:03:27 UTC
         model.selectStat(line);
         QCoreApplication::processEvents();
     }
@@ -59,7 +64,7 @@ struct Charted {
     }
 
     QChart* chart() { return child<QChartView>("barChart")->chart(); }
-    QString text(const QString& name) { return child<QLabel>(name)->text(); }
+    QWidget* button() { return child("saveImageButton"); }
 
     /// What the chart draws, "category:bottom+...+top" per column, sizes in KB.
     QString columns() {
@@ -105,10 +110,6 @@ struct Charted {
         QCoreApplication::sendEvent(chartView->viewport(), &event);
         return QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText();
     }
-
-    bool anyVisible() {
-        return std::ranges::any_of(view.findChildren<QWidget*>(), &QWidget::isVisible);
-    }
 };
 
 }  // namespace
@@ -119,7 +120,7 @@ class ChartViewTest : public QObject {
 private Q_SLOTS:
     void followsTheChartedRecord() {
         Charted c;
-        QVERIFY(!c.anyVisible());
+        QVERIFY(std::ranges::none_of(c.view.findChildren<QWidget*>(), &QWidget::isVisible));
         c.select(1 << 20, "first.jsonl", numbered(1, 30));
         // Another record keeps the sliders, so process numbers 3 to 9; rows named alike stack.
         c.slide(3, 7);
@@ -130,52 +131,38 @@ private Q_SLOTS:
 
         c.model.setSelectedStat(std::nullopt);
         QCoreApplication::processEvents();
-        QCOMPARE(c.view.windowTitle(), QStringLiteral("Bar chart"));
-        QVERIFY(!c.anyVisible());
+        QVERIFY(std::ranges::none_of(c.view.findChildren<QWidget*>(), &QWidget::isVisible));
     }
 
-    void header_data() {
+    void showsTheRecord_data() {
         QTest::addColumn<long long>("totalBytes");
         QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("processes");
+        QTest::addColumn<QPoint>("sliders");  // start and width; none: as opened
         QTest::addColumn<QString>("sizeText");
-        QTest::newRow("5 KB") << 5120LL << QStringLiteral("<b>x</b> &") << "5 KB total size ";
+        QTest::addColumn<QString>("drawn");
+        QTest::newRow("as opened, a name like markup")
+            << 5120LL << "<b>x</b> &" << 30 << QPoint() << "5 KB total size " << numbered(1, 12);
         // Kilobytes truncate toward zero.
-        QTest::newRow("negative, empty file") << -1025LL << QString() << "-1 KB total size ";
-        QTest::newRow("max") << 9223372036854775807LL << QString("d")
-                             << "9007199254740991 KB total size ";
+        QTest::newRow("negative, no name, sliders at the start")
+            << -1025LL << "" << 30 << QPoint(1, 1) << "-1 KB total size " << numbered(1, 6);
+        QTest::newRow("the most, sliders past the end")
+            << 9223372036854775807LL << "d" << 70 << QPoint(99, 99)
+            << "9007199254740991 KB total size " << numbered(40, 64);
+        QTest::newRow("start past the last")
+            << 5120LL << "e" << 30 << QPoint(31, 12) << "5 KB total size " << QString();
     }
-    void header() {
+    void showsTheRecord() {
         QFETCH(long long, totalBytes);
         QFETCH(QString, file);
-        QFETCH(QString, sizeText);
-        Charted c;
-        c.select(totalBytes, file.toStdString());
-        QCOMPARE(c.view.windowTitle(), file);
-        QCOMPARE(c.text("dateText"), QStringLiteral("2024-05-17 14:03:27+0000"));
-        QCOMPARE(c.text("sizeText"), sizeText);
-    }
-
-    void slidersChooseTheBars_data() {
-        QTest::addColumn<int>("processes");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("drawn");
-        QTest::newRow("initial") << 30 << 0 << 0 << numbered(1, 12);
-        QTest::newRow("both at the end") << 70 << 99 << 99 << numbered(40, 64);
-        QTest::newRow("both at the start") << 30 << 1 << 1 << numbered(1, 6);
-        QTest::newRow("start past the last") << 30 << 31 << 12 << QString();
-    }
-    void slidersChooseTheBars() {
         QFETCH(int, processes);
-        QFETCH(int, start);
-        QFETCH(int, width);
-        QFETCH(QString, drawn);
+        QFETCH(QPoint, sliders);
         Charted c;
-        c.select(5120, "stats.jsonl", numbered(1, processes));
-        if (start > 0) c.slide(start, width);  // 0: as opened; beyond the range: at its end
-        QCOMPARE(c.columns(), drawn);
-        for (const char* name : {"dateText", "sizeText", "startSlider", "widthSlider", "barChart"})
-            QVERIFY2(c.child(name)->isVisible(), name);
+        c.select(totalBytes, file.toStdString(), numbered(1, processes));
+        if (!sliders.isNull()) c.slide(sliders.x(), sliders.y());
+        QCOMPARE(c.view.windowTitle(), file);
+        QTEST(c.child<QLabel>("sizeText")->text(), "sizeText");
+        QTEST(c.columns(), "drawn");
     }
 
     void axesStayLegible_data() {
@@ -202,11 +189,13 @@ private Q_SLOTS:
         c.slide(1, int(names.size()));
         if (size.isValid()) c.view.resize(size);
         QCoreApplication::processEvents();
-        test::saveScreenshot(c.view, QStringLiteral("chart-%1x%2-%3-bars")
-                                         .arg(c.view.width())
-                                         .arg(c.view.height())
-                                         .arg(names.size()));
+        test::saveScreenshot(c.view, QString::asprintf("chart-%dx%d-%d-bars", c.view.width(),
+                                                       c.view.height(), int(names.size())));
         QVERIFY(c.view.screen()->availableGeometry().contains(c.view.frameGeometry()));
+        // The header, millions of KB wide, stays whole beside the image button.
+        QVERIFY(c.button()->isVisible());
+        for (const char* name : {"dateText", "sizeText"})
+            QVERIFY2(c.child(name)->width() >= c.child(name)->sizeHint().width(), name);
 
         // Nothing cut to "...": the labels are whole, shortened by the view with "…" and
         // named whole in their tooltips, or, where not even that fits, left out.
@@ -224,6 +213,57 @@ private Q_SLOTS:
             QCOMPARE(c.labelTip(i, int(names.size())), names[i]);
         }
     }
+
+    void savesWhatTheWindowShows() {
+        Charted c;
+        c.select(5120, "/logs/Persist/0001", "kernel_task:3072 logd:1024 Mail:512");
+        QVERIFY(QTest::qWaitForWindowExposed(&c.view));
+        // The commands ask for a file, in a dialog that leaves the window usable, offering the
+        // charted file's name. The PNG shows the window pixel for pixel, the button left blank.
+        QVERIFY(answer(c, 0, path("chart.png")).endsWith(QStringLiteral("/0001-chart.png")));
+        const QImage saved(path("chart.png"));
+        QImage shown = c.view.grab().toImage().convertToFormat(saved.format());
+        QPainter(&shown).fillRect(QRect(c.button()->mapTo(&c.view, QPoint()), c.button()->size()),
+                                  QColor(saved.pixel(0, 0)));
+        QCOMPARE(saved, shown);
+
+        // A drawing of the window's size in CSS pixels, over a file that was there before.
+        const QString svg = QString::fromStdString(dir_.write("chart.svg", "not an image"));
+        QCOMPARE(ui::saveWidgetImage(c.view, svg, ui::ImageFormat::Svg, c.button()), QString());
+        QCOMPARE(QSvgRenderer(svg).viewBoxF(), QRectF(QPointF(), c.view.size()));
+        // The header's text and the process names are drawn as text; the button is not.
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        for (const char* drawn : {"5 KB total size", "kernel_task", "logd"})
+            QVERIFY2(text.contains(drawn), drawn);
+        QVERIFY(!text.contains("Save Image"));
+
+        // A file that cannot be written is reported, not passed over in silence.
+        answer(c, 1, path("gone/asked.svg"));
+        const auto* box = c.view.findChild<QMessageBox*>(QStringLiteral("imageSaveFailure"));
+        QVERIFY(box && box->isVisible() && box->text().contains(QStringLiteral("asked.svg")));
+    }
+
+private:
+    QString path(const char* name) const {
+        return QString::fromStdString((dir_.path() / name).string());
+    }
+
+    /// Takes the window's image command `index` and answers its dialog with `file`; returns the
+    /// file the dialog offered first.
+    static QString answer(Charted& c, int index, const QString& file) {
+        c.button()->parentWidget()->actions().at(index)->trigger();
+        auto* dialog = c.view.findChild<QFileDialog*>();
+        if (!dialog || !dialog->isVisible() || dialog->isModal()) qFatal("no modeless dialog");
+        const QString offered = dialog->selectedFiles().value(0);
+        dialog->selectFile(file);
+        static_cast<QDialog*>(dialog)->accept();
+        delete dialog;
+        return offered;
+    }
+
+    test::TempDir dir_;
 };
 
 }  // namespace quill

@@ -1,16 +1,32 @@
-#include "ui/plot/plot_series.h"
-
 #include <QTest>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 #include <tuple>
 
 #include "tests/support.h"
+#include "ui/plot/plot_scale.h"
+#include "ui/plot/plot_series.h"
 #include "ui/plot/point_raster.h"
+#include "ui/plot/time_zoom.h"
 
 namespace quill::ui {
 namespace {
+
+QString text(AxisRange span) {
+    return QString::number(span.min, 'g', 12) + " to " + QString::number(span.max, 'g', 12);
+}
+
+QString ticks(double span, double pixels) {
+    const TimeTicks result = timeTicks({1.7e9, 1.7e9 + span}, pixels);
+    return QString::number(result.count) + ' ' + result.format;
+}
+
+QString at(const char* zone, double seconds) {
+    test::ScopedTimeZone tz(zone);
+    return instantText(seconds);
+}
 
 constexpr QRgb kRed = 0xffff0000, kGreen = 0xff00ff00, kBlue = 0xff0000ff;
 constexpr std::array<QRgb, 3> kPalette{kRed, kGreen, kBlue};
@@ -61,37 +77,88 @@ std::string steppingFile(int lines) {
     return out;
 }
 
+using Point = std::tuple<double, double, std::size_t>;
+
 /// (x, y, colour) of each of the model's points, in order of time, those of one moment in the
 /// order of the file.
 template <typename Series>
-std::vector<std::tuple<double, double, std::size_t>> sortedByHand(const Series& series) {
-    std::vector<std::tuple<double, double, std::size_t>> points;
+std::vector<Point> sortedByHand(const Series& series) {
+    std::vector<Point> points;
     for (std::size_t k = 0; k < series.size(); ++k) {
         if constexpr (std::is_same_v<Series, PointSeries>)
             points.emplace_back(series.date(k), series.sizeKB(k), PointSeries::position(k));
         else
             points.emplace_back(series.date(k), series.rate(k), 0);
     }
-    std::stable_sort(points.begin(), points.end(),
-                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+    std::ranges::stable_sort(points, {}, [](const Point& p) { return std::get<0>(p); });
     return points;
 }
 
 }  // namespace
 
-class PlotSeriesTest : public QObject {
+class PlotMathsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
         QCOMPARE(test::loadBytes(model_, steppingFile(600)).status, LoadStatus::Loaded);
     }
 
+    // Each row makes its text here, so that a failing row shows the call's text beside the one
+    // expected.
+    void texts_data() {
+        QTest::addColumn<QString>("actual");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("pad: spread") << text(paddedRange(100, 5000, 1)) << "-96 to 5196";
+        QTest::newRow("pad: one value") << text(paddedRange(7, 7, 1)) << "6 to 8";
+        QTest::newRow("pad: reversed")
+            << text(paddedRange(10, -4e6, 1)) << "-4160000.4 to 160010.4";
+        QTest::newRow("pad: huge") << text(paddedRange(9e18, 9e18, 1)) << "8.64e+18 to 9.36e+18";
+        QTest::newRow("step: up to 2") << QString::number(niceStep(7000, 5)) << "2000";
+        QTest::newRow("step: up to 5") << QString::number(niceStep(2100, 5)) << "500";
+        QTest::newRow("step: one, still two ticks") << QString::number(niceStep(4182, 1)) << "2000";
+        QTest::newRow("step: never below one") << QString::number(niceStep(3, 8)) << "1";
+        // Zooming and panning within the full range {0, 1000}, no narrower than 30, beyond what
+        // the plot view's zoom table covers.
+        const AxisRange full{0, 1000};
+        QTest::newRow("zoom out: stops at the end")
+            << text(zoomedSpan({900, 1000}, 990, 3, full, 30)) << "700 to 1000";
+        // Zoomed in further than the narrowest span allows, the anchor keeps its place in it;
+        // there, further zooming moves nothing, not even towards the anchor.
+        QTest::newRow("zoom: to the narrowest")
+            << text(zoomedSpan({400, 600}, 450, 1e-15, full, 30)) << "442.5 to 472.5";
+        QTest::newRow("zoom: at the narrowest")
+            << text(zoomedSpan({442.5, 472.5}, 472.5, 0.5, full, 30)) << "442.5 to 472.5";
+        QTest::newRow("pan: stops at the end")
+            << text(pannedSpan({100, 200}, 5000, full)) << "900 to 1000";
+        QTest::newRow("pan: by nothing") << text(pannedSpan({100, 200}, NAN, full)) << "100 to 200";
+        QTest::newRow("clamp: moved in") << text(clampedSpan({-50, 50}, full, 30)) << "0 to 100";
+        QTest::newRow("clamp: widened") << text(clampedSpan({500, 510}, full, 30)) << "490 to 520";
+        // Nonsense gives the full range, never an empty or inverted one.
+        QTest::newRow("clamp: inverted") << text(clampedSpan({600, 500}, full, 30)) << "0 to 1000";
+        QTest::newRow("clamp: NaN") << text(clampedSpan({NAN, 500}, full, 30)) << "0 to 1000";
+        // Times so far out that doubles lie seconds apart: a narrower span would scatter dots.
+        QTest::newRow("narrowest: far out")
+            << QString::number(minimumSpan({9e18, 9.1e18}), 'f', 0) << "1024000";
+        QTest::newRow("ticks: narrow, the two ends") << ticks(3600, 100) << "2 MM-dd HH:mm";
+        QTest::newRow("ticks: seconds apart") << ticks(120, 800) << "7 HH:mm:ss";
+        QTest::newRow("ticks: years apart") << ticks(40 * 365 * 86400.0, 800) << "7 yyyy-MM";
+        QTest::newRow("ticks: wide, capped") << ticks(9 * 86400.0, 5000) << "9 yyyy-MM-dd";
+        // The moment a header shows, in the local time zone; the zones themselves are the date
+        // formatter's, tested with it.
+        QTest::newRow("floored") << at("Europe/Paris", 1709644029.9) << "14:07:09+0100 2024-03-05";
+        QTest::newRow("before 1970") << at("UTC", -0.5) << "23:59:59+0000 1969-12-31";
+        QTest::newRow("clamped") << at("UTC", 1e30) << "15:30:07+0000 292277026596-12-04";
+    }
+    void texts() {
+        QFETCH(QString, actual);
+        QTEST(actual, "expected");
+    }
     void readsThePointsInOrderOfTime() {
-        const auto check = [](const auto& series, const PlotSeries& plotted) {
-            const auto expected = sortedByHand(series);
-            QCOMPARE(plotted.size(), expected.size());
+        const auto check = [](const auto& series) {
+            const PlotSeries plotted(series);
+            const std::vector<Point> expected = sortedByHand(series);
             // From within a line to within another, as a zoomed chart reads them.
-            std::vector<std::tuple<double, double, std::size_t>> read;
+            std::vector<Point> read;
             plotted.read([&](const auto& points) {
                 points.batches(1, points.size() - 1,
                                [&](std::size_t, std::size_t count, const double* xs,
@@ -100,21 +167,18 @@ private Q_SLOTS:
                                        read.emplace_back(xs[j], ys[j], colours[j]);
                                });
             });
-            QVERIFY(read == decltype(read)(expected.begin() + 1, expected.end() - 1));
+            QVERIFY(read == std::vector(expected.begin() + 1, expected.end() - 1));
             QCOMPARE(plotted.xMin(), std::get<0>(expected.front()));
             QCOMPARE(plotted.xMax(), std::get<0>(expected.back()));
         };
-        check(model_.pointsPersist(), PlotSeries(model_.pointsPersist()));
-        check(model_.ratesPoints(), PlotSeries(model_.ratesPoints()));
-        QCOMPARE(PlotSeries(model_.pointsSpecial()).values(),
-                 (std::vector<std::string>{"Special 1", "Special 2", "Special 3"}));
-        QVERIFY(PlotSeries(model_.ratesPoints()).values().empty());
+        check(model_.ratesPoints());
+        check(model_.pointsPersist());
     }
 
     void spansAndTheirExtremesAgreeWithEveryPoint() {
         // Over several blocks of points and part of one, with moments at the blocks' edges.
         const PlotSeries series(model_.pointsPersist());
-        const auto points = sortedByHand(model_.pointsPersist());
+        const std::vector<Point> points = sortedByHand(model_.pointsPersist());
         QVERIFY(points.size() > 3 * ValueBlocks::kSize);
         std::vector<double> moments{std::get<0>(points.front()) - 1,
                                     std::get<0>(points.back()) + 1};
@@ -123,64 +187,51 @@ private Q_SLOTS:
         moments.push_back(std::get<0>(points.back()));
         for (const double from : moments) {
             for (const double to : moments) {
-                std::size_t first = 0;
-                std::size_t last = 0;
+                std::pair<std::size_t, std::size_t> expected;
                 std::optional<std::pair<double, double>> extent;
                 for (const auto& [x, y, colour] : points) {
-                    first += x < from ? 1 : 0;
-                    last += x <= to ? 1 : 0;
+                    expected.first += x < from;
+                    expected.second += x <= to;
                     if (x < from || x > to) continue;
-                    extent =
-                        extent ? std::pair{std::min(extent->first, y), std::max(extent->second, y)}
-                               : std::pair{y, y};
+                    const auto [low, high] = extent.value_or(std::pair{y, y});
+                    extent = std::pair{std::min(low, y), std::max(high, y)};
                 }
-                const QString span = QStringLiteral("%1 to %2").arg(from, 0, 'f').arg(to, 0, 'f');
                 const auto within = series.indicesWithin(from, to);
-                if (from <= to) QCOMPARE(within, std::pair(first, last));
+                if (from <= to) QCOMPARE(within, expected);
                 QVERIFY2(series.valueExtent(within.first, within.second) == extent,
-                         qPrintable(span));
+                         qPrintable(QString::asprintf("%f to %f", from, to)));
             }
         }
     }
 
-    void timeOrderAgreesWithAStableSort_data() {
-        QTest::addColumn<bool>("nearlySorted");
-        QTest::newRow("stepping back now and then") << true;
-        QTest::newRow("all over the place, before 1970 too") << false;
-    }
+    // The series' own times step back now and then, and are put in order as they are read;
+    // these lie too far from any order for that.
     void timeOrderAgreesWithAStableSort() {
-        QFETCH(bool, nearlySorted);
         std::vector<double> times;
-        double time = 1.7e9;
-        for (int i = 0; i < 5000; ++i) {
-            time += i % 97 == 0 ? -3600.0 : i % 13 == 0 ? 0.0 : (i * 7919) % 600;
-            times.push_back(nearlySorted ? time : ((i * 7919) % 1201 - 600) * 1e6);
-        }
+        for (int i = 0; i < 5000; ++i) times.push_back(((i * 7919) % 1201 - 600) * 1e6);
         std::vector<std::uint32_t> expected(times.size());
         std::iota(expected.begin(), expected.end(), 0u);
-        std::stable_sort(expected.begin(), expected.end(),
-                         [&times](auto a, auto b) { return times[a] < times[b]; });
+        std::ranges::stable_sort(expected, {}, [&times](std::uint32_t i) { return times[i]; });
         QCOMPARE(timeOrder(times), expected);
-        std::sort(times.begin(), times.end());
+        std::ranges::sort(times);
         QVERIFY(timeOrder(times).empty());  // in order already: no order kept
     }
 
     void pointLandsOnItsPixelInItsColour_data() {
-        QTest::addColumn<QPointF>("value");
+        QTest::addColumn<QPoint>("value");
         QTest::addColumn<int>("colour");
-        QTest::addColumn<QPoint>("pixel");
         QTest::addColumn<QRgb>("rgb");
-        QTest::newRow("centre, first colour") << QPointF(50, 49) << 0 << QPoint(50, 50) << kRed;
-        QTest::newRow("low value sits low") << QPointF(20, 9) << 1 << QPoint(20, 90) << kGreen;
-        QTest::newRow("high value sits high") << QPointF(80, 89) << 2 << QPoint(80, 10) << kBlue;
-        QTest::newRow("palette cycles") << QPointF(30, 69) << 4 << QPoint(30, 30) << kGreen;
+        QTest::newRow("centre, first colour") << QPoint(50, 49) << 0 << kRed;
+        QTest::newRow("low value sits low") << QPoint(20, 9) << 1 << kGreen;
+        QTest::newRow("high value sits high") << QPoint(80, 89) << 2 << kBlue;
+        QTest::newRow("palette cycles") << QPoint(30, 69) << 4 << kGreen;
     }
     void pointLandsOnItsPixelInItsColour() {
-        QFETCH(QPointF, value);
+        QFETCH(QPoint, value);
         QFETCH(int, colour);
-        QFETCH(QPoint, pixel);
         QFETCH(QRgb, rgb);
-        const QImage image = draw({{{value.x(), value.y(), static_cast<double>(colour)}}});
+        const QImage image = draw({{{double(value.x()), double(value.y()), double(colour)}}});
+        const QPoint pixel(value.x(), 99 - value.y());
         // A disc whole two pixels out along an axis, smoothed further out, nothing beyond.
         QCOMPARE(pixels(image, {pixel, pixel + QPoint(2, 0), pixel + QPoint(0, -2)}),
                  QList<QRgb>(3, rgb));
@@ -189,20 +240,17 @@ private Q_SLOTS:
         QCOMPARE(pixels(image, {pixel + QPoint(4, 0), pixel + QPoint(0, 4)}), QList<QRgb>(2, 0));
     }
 
-    void laterPointsCoverEarlierOnes() {
+    void laterPointsCoverEarlierOnesAndNoneOffTheImageOrTheRange() {
         QImage image = draw({{{40, 59, 0}, {43, 59, 2}, {60, 59, 2}, {60, 59, 1}, {40, 59, 0}}});
         QCOMPARE(pixels(image, {{39, 40}, {41, 40}, {60, 40}}), (QList<QRgb>{kRed, kRed, kGreen}));
         // Drawn again into the same image: one pixel many times over, and nothing left of before.
         image = draw({{{50, 49, 0}, {50, 49, 2}, {50, 49, 0}}}, kPalette, std::move(image));
         QCOMPARE(pixels(image, {{50, 50}, {39, 40}, {60, 40}}), (QList<QRgb>{kRed, 0, 0}));
-    }
-
-    void pointsOffTheImageOrTheRangeAreLeftOut() {
         // Centres on two corners and just off an edge, then far off, nowhere, or out of reach.
         // clang-format off
-        const QImage image = draw({{{0, 99, 0}, {100, -1, 1}, {-2, 50, 2},
-                                    {1e9, 1e9, 0}, {-1e30, 50, 0}, {INFINITY, 50, 0},
-                                    {50, -INFINITY, 0}, {NAN, 50, 0}, {50, NAN, 0}, {103, 102, 0}}});
+        image = draw({{{0, 99, 0}, {100, -1, 1}, {-2, 50, 2},
+                       {1e9, 1e9, 0}, {-1e30, 50, 0}, {INFINITY, 50, 0},
+                       {50, -INFINITY, 0}, {NAN, 50, 0}, {50, NAN, 0}, {103, 102, 0}}});
         // clang-format on
         QCOMPARE(pixels(image, {{0, 0}, {100, 100}, {0, 49}, {50, 50}}),
                  (QList<QRgb>{kRed, kGreen, kBlue, 0}));
@@ -220,5 +268,5 @@ private:
 
 }  // namespace quill::ui
 
-QTEST_MAIN(quill::ui::PlotSeriesTest)
-#include "plot_series_test.moc"
+QTEST_MAIN(quill::ui::PlotMathsTest)
+#include "plot_maths_test.moc"
