@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the built program on a real X server (Xvfb, the xcb platform) with xdotool, as a person
 # would, and checks what the window system shows: the windows' names exactly as the server holds
-# them, that Chart selection charts only a selected row, the chart window's first size, that the
+# them, that the status bar's count outlives a toolbar button's status tip, that Chart selection
+# charts only a selected row, the chart window's first size and Ctrl+W closing it, that the
 # list's filter and File > Export List as CSV save the rows shown; then the command line without
 # a display, Reload (F5) of a file that grew and then vanished, and Open Recent in a second
 # instance.
@@ -96,6 +97,7 @@ geometry() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(WIDTH\|HEIGHT
 
 # Whether two pictures differ in any pixel.
 differ() { ! compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
+same_image() { ! differ "$1" "$2"; }
 
 window_shot() { import -window "$1" "$2" 2>/dev/null; }
 
@@ -154,7 +156,27 @@ say "ok: the main window is named \"Quillometer: sample.jsonl\""
 shot 1-main
 check "it is the only window" same_names "Quillometer: sample.jsonl"
 
+# Pointing at a toolbar button puts its status tip in the status bar, and leaving clears it:
+# the count beside it must come through both as it was.
+status_bar() {
+  window_shot "$main" "$work/window.png"
+  convert "$work/window.png" -gravity South \
+    -crop "$(identify -format %w "$work/window.png")x24+0+0" +repage "$1"
+}
+status_bar "$work/status-before.png"
+xdotool mousemove --window "$main" 50 38
+sleep 1
+status_bar "$work/status-tip.png"
+shot 1-toolbar-tip
 read -r width height <<<"$(geometry "$main")"
+xdotool mousemove --window "$main" "$((width / 3))" "$((height / 2))"
+sleep 1
+status_bar "$work/status-after.png"
+check "pointing at the toolbar shows its tip in the status bar" \
+  differ "$work/status-before.png" "$work/status-tip.png"
+check "... and the record count is there as before once the pointer leaves" \
+  same_image "$work/status-before.png" "$work/status-after.png"
+
 row="$((width / 3)) $((height / 2))"
 click_in "$main" "$row"
 click_in "$main" "$row" ctrl
@@ -178,6 +200,10 @@ else
   chart_name="$(xdotool getwindowname "$chart")"
   check "the chart window is named by the charted file (\"$chart_name\")" is_sample_file "$chart_name"
   check "the chart window opens at a readable size" opens_at_least "$chart" 760 480
+  xdotool windowfocus --sync "$chart" 2>/dev/null || true
+  xdotool key --clearmodifiers ctrl+w
+  sleep 1
+  check "Ctrl+W closes the chart window, and only that" same_names "Quillometer: sample.jsonl"
 fi
 
 xdotool windowfocus --sync "$main" 2>/dev/null || true
