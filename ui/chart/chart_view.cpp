@@ -261,7 +261,11 @@ void ChartView::fillSeries(const std::vector<BarColumn>& columns) {
     categories.reserve(qsizetype(columns.size()));
     // Qt Charts draws axis labels as rich text: escape, or a "<" in a name would hide it.
     for (const BarColumn& column : columns) categories.append(column.process.toHtmlEscaped());
-    processAxis_->setCategories(categories);
+    // Set to no categories, the axis keeps drawing its old labels: only clear() redraws it.
+    if (categories.isEmpty())
+        processAxis_->clear();
+    else
+        processAxis_->setCategories(categories);
     // Stack level k holds each column's k-th row, so rows sharing a name pile up in one column.
     QList<QBarSet*> levels;
     for (qsizetype level = 0, depth = stackDepth(columns); level < depth; ++level) {
@@ -304,10 +308,12 @@ qreal ChartView::fitProcessAxis(QSizeF room, qreal titleHeight) {
                          axisHeight - kLabelPadding - 1 - titleHeight - kSlack);
     if (processAxis_->categories() != labels.texts) processAxis_->setCategories(labels.texts);
     processAxis_->setLabelsAngle(labels.angle);
-    processAxis_->setLabelsVisible(labels.visible);
+    // With no bar there is nothing to name, and the labels' room goes back to the plot.
+    processAxis_->setLabelsVisible(labels.visible && !drawn_.empty());
+    processAxis_->setGridLineVisible(!drawn_.empty());  // the cleared axis keeps old lines too
 
     qreal height = 0;
-    if (!labels.visible) return height;
+    if (!processAxis_->labelsVisible()) return height;
     for (const QString& text : labels.texts) {
         const QSizeF box = labelBox(font, text);
         height = std::max(height, labels.angle == 0 ? box.height() : box.width());
