@@ -52,6 +52,19 @@ const QGraphicsTextItem* firstLabel(const QGraphicsItem& item) {
     return nullptr;
 }
 
+/// The bounds, in `chart`'s coordinates, of what is shown under `item`. Hidden items, such as
+/// the entries of the series last replaced, would stretch its children's bounds to the left.
+QRectF shownBounds(const QGraphicsItem& item, const QGraphicsItem& chart) {
+    QRectF bounds;
+    for (const QGraphicsItem* child : item.childItems()) {
+        if (!child->isVisible()) continue;
+        bounds |= child->childItems().isEmpty()
+                      ? child->mapRectToItem(&chart, child->boundingRect())
+                      : shownBounds(*child, chart);
+    }
+    return bounds;
+}
+
 }  // namespace
 
 PointChart::PointChart(const QString& valueTitle, const QString& legendTitle, QWidget* parent)
@@ -173,6 +186,11 @@ void PointChart::replaceSeries(const std::vector<std::string>& values) {
     // No entry for a series of one colour: it has no values to tell apart.
     chart()->legend()->setVisible(legend_ && !values.empty());
     takePalette();
+    // The plot area need not move when the legend shows again, so the title would not follow
+    // it: lay out the chart and then the legend's entries, and place the title by them now.
+    if (QGraphicsLayout* layout = chart()->layout()) layout->activate();
+    if (QGraphicsLayout* layout = chart()->legend()->layout()) layout->activate();
+    placeLegendTitle();
 }
 
 void PointChart::applyRanges() {
@@ -239,7 +257,7 @@ void PointChart::placeLegendTitle() {
     // The legend spans the chart and centres its entries: the title goes before the first, on
     // the baseline of the entries' labels. Where the entries leave it no room, and are cut
     // short themselves, it stays hidden rather than cover them.
-    const QRectF entries = legend->mapRectToParent(legend->childrenBoundingRect());
+    const QRectF entries = shownBounds(*legend, *chart());
     const QFontMetricsF metrics(legendTitle_->font());
     const double left =
         entries.left() - kLegendTitleGap - metrics.horizontalAdvance(legendTitle_->text());

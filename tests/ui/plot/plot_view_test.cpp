@@ -105,6 +105,9 @@ private Q_SLOTS:
     void opensEmptyThenChartsTheLoadedFile() {
         test::saveScreenshot(*view_, QStringLiteral("plot_view_empty"));
         for (const QString& key : kKeys) QVERIFY(headerDate(key).isNull());
+        // Charted, emptied and charted again: the legend hides and shows again, its title too.
+        load(risingFile());
+        load(QByteArray(), "empty.jsonl");
         load(risingFile(), "store  2024-03 %1.jsonl");  // the title takes the name verbatim
         // One legend entry and colour per value, of the series charted.
         for (const QString title : {"Persist", "Special"}) {
