@@ -1,5 +1,6 @@
 #include "ui/main_window/message_row.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPainter>
@@ -17,6 +18,10 @@ bool isDark(const QPalette& palette) {
 /// Least widths of the first six slots, in characters: two dates "HH:mm:ss+hhmm yyyy-MM-dd",
 /// the dash, a duration of up to eight digits with " s", a size and a rate.
 constexpr std::array<int, 6> kSlotChars{24, 1, 24, 9, 10, 13};
+/// The least room for a file name: its last two components, for a typical log.
+constexpr int kFileChars = 44;
+constexpr std::size_t kDurationSlot = 3;
+constexpr std::size_t kFileSlot = 6;
 
 }  // namespace
 
@@ -46,9 +51,34 @@ QFont messageRowFont() {
 
 MessageRow::MessageRow(QObject* parent) : QStyledItemDelegate(parent), font_(messageRowFont()) {
     const QFontMetrics metrics(font_);
-    const int charWidth = metrics.horizontalAdvance(QLatin1Char('0'));
-    for (std::size_t i = 0; i < kSlotChars.size(); ++i) minWidths_[i] = kSlotChars[i] * charWidth;
-    spacing_ = charWidth;
+    charWidth_ = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (std::size_t i = 0; i < kSlotChars.size(); ++i) minWidths_[i] = kSlotChars[i] * charWidth_;
+    spacing_ = charWidth_;
+}
+
+int MessageRow::minWidth(std::size_t i, const QModelIndex& index) const {
+    if (i != kDurationSlot) return minWidths_[i];
+    const auto* list = qobject_cast<const StatListModel*>(index.model());
+    return std::max(minWidths_[i], list ? list->durationChars() * charWidth_ : 0);
+}
+
+std::array<QRect, 7> MessageRow::slotRects(const QStyleOptionViewItem& option,
+                                           const std::array<RowText, 7>& texts,
+                                           const QModelIndex& index) const {
+    const QFontMetrics metrics(font_);
+    std::array<QRect, 7> rects;
+    int x = option.rect.left() + spacing_ / 2;
+    for (std::size_t i = 0; i < kFileSlot; ++i) {
+        const int slot = std::max(metrics.horizontalAdvance(texts[i].text), minWidth(i, index));
+        rects[i] = QRect(x, option.rect.top(), slot, option.rect.height());
+        x += slot + spacing_;
+    }
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    const int shownRight = view ? view->viewport()->width() - spacing_ / 2 : option.rect.right();
+    rects[kFileSlot] =
+        QRect(x, option.rect.top(), std::max(shownRight - x, kFileChars * charWidth_),
+              option.rect.height());
+    return rects;
 }
 
 void MessageRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -64,28 +94,29 @@ void MessageRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const QColor plain =
         option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const auto texts = messageRowTexts(index, rowColours(option.palette));
+    const auto rects = slotRects(option, texts, index);
     const QFontMetrics metrics(font_);
     painter->save();
     painter->setFont(font_);
-    int x = option.rect.left() + spacing_ / 2;
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        const int width = metrics.horizontalAdvance(texts[i].text);
-        const int slot = i < minWidths_.size() ? std::max(width, minWidths_[i]) : width;
         // On the selection's highlight the tones would drown; the row reads in one colour.
         painter->setPen(texts[i].colour.isValid() && !selected ? texts[i].colour : plain);
-        const QRect rect(x, option.rect.top(), slot, option.rect.height());
-        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          texts[i].text);
-        x += slot + spacing_;
+        // Log names differ at their end: where one is cut, its start goes.
+        const QString text =
+            i == kFileSlot ? metrics.elidedText(texts[i].text, Qt::ElideLeft, rects[i].width())
+                           : texts[i].text;
+        painter->drawText(rects[i], Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
     painter->restore();
 }
 
 QSize MessageRow::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
     const QFontMetrics metrics(font_);
-    int width = spacing_ / 2;
-    for (int w : minWidths_) width += w + spacing_;
-    width += metrics.horizontalAdvance(index.data(StatListModel::FileRole).toString());
+    int width = spacing_;
+    for (std::size_t i = 0; i < kFileSlot; ++i) width += minWidth(i, index) + spacing_;
+    // The list scrolls sideways only where it cannot show the end of a name.
+    width += std::min(metrics.horizontalAdvance(index.data(StatListModel::FileRole).toString()),
+                      kFileChars * charWidth_);
     return {width, metrics.height() + 6};
 }
 

@@ -38,10 +38,20 @@ public:
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    /// Where each of the row's texts is drawn. The file takes what room the view shows beyond
+    /// the other texts, and at least enough for the end of a typical log's name.
+    std::array<QRect, 7> slotRects(const QStyleOptionViewItem& option,
+                                   const std::array<RowText, 7>& texts,
+                                   const QModelIndex& index) const;
+
 private:
+    /// The least width of slot `i`; a duration's grows to the longest of the list.
+    int minWidth(std::size_t i, const QModelIndex& index) const;
+
     QFont font_;
     std::array<int, 6> minWidths_{};  ///< the least width of each slot but the last, in pixels
     int spacing_ = 8;
+    int charWidth_ = 8;
 };
 
 }  // namespace quill::ui

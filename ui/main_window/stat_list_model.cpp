@@ -1,11 +1,31 @@
 #include "ui/main_window/stat_list_model.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 #include "ui/qt_text.h"
 
 namespace quill::ui {
+
+namespace {
+
+std::size_t decimalLength(std::int64_t value) {
+    char digits[24];
+    return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr -
+                                    digits);
+}
+
+/// Whether line `i`'s time less its previous line's lies beyond 64 bits.
+bool overflows(const StatTable& table, std::size_t i) {
+    const std::int64_t time = table.unixTime(i);
+    const std::int64_t before = table.unixTime(table.previous(i));
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    return before < 0 ? time > kMax + before : time < kMin + before;
+}
+
+}  // namespace
 
 StatListModel::StatListModel(const Quillstat& model, QObject* parent)
     : QAbstractListModel(parent), model_(model), table_(std::make_shared<const StatTable>()) {}
@@ -26,7 +46,23 @@ void StatListModel::refresh() {
     offeredTable_ = nullptr;
     offeredIndex_ = nullptr;
     if (isFiltered()) filterNow({});
+    durationChars_ = widestDuration();
     endResetModel();
+}
+
+int StatListModel::widestDuration() const {
+    const StatTable& table = *table_;
+    std::size_t widest = 0;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (!table.hasInterval(i)) continue;
+        const std::int64_t interval = table.interval(i);
+        // An interval beyond 64 bits is kept as 0, and written out whole: ask for its text.
+        const std::size_t length = interval == 0 && overflows(table, i)
+                                       ? texts_.figures(table, i).duration.size()
+                                       : decimalLength(interval);
+        widest = std::max(widest, length);
+    }
+    return static_cast<int>(widest) + 2;
 }
 
 void StatListModel::setFilter(const std::string& needle) {
@@ -116,6 +152,7 @@ QVariant StatListModel::data(const QModelIndex& index, int role) const {
         case RateRole:
             return toQString(texts_.figures(table, i).rate);
         case FileRole:
+        case Qt::ToolTipRole:  // the whole name, where the row has room for its end only
             return toQString(table.file(i));
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole: {

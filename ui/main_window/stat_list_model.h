@@ -32,6 +32,9 @@ public:
     /// Takes the current list, filtered anew; call it from the view's drawing, where the read
     /// subscribes.
     void refresh();
+    /// Characters of the longest duration text of the list, " s" included: the rows keep
+    /// their columns in line however long one interval is.
+    int durationChars() const { return durationChars_; }
     /// Shows only the lines whose texts contain `needle` (see `ListSearchIndex`), or every
     /// line for an empty needle. A needle that extends the last one narrows the rows shown.
     void setFilter(const std::string& needle);
@@ -65,6 +68,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    int widestDuration() const;
     /// The table's index of the line shown in `row`, or nothing when no row has that number.
     std::optional<std::size_t> indexOf(int row) const;
     void filterNow(const std::string& previous);
@@ -73,6 +77,7 @@ private:
     std::shared_ptr<const StatTable> table_;
     mutable LineTexts texts_;
     int total_ = 0;
+    int durationChars_ = 0;
     std::string needle_;
     RowIndices shown_;  ///< while filtered, at most `total_` rows
     /// The lines of the last refresh, made searchable when a filter first needs them.

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFontMetrics>
+#include <QScrollBar>
 
 #include "tests/ui/common/screenshot.h"
 #include "tests/ui/main_window/main_window_fixture.h"
@@ -233,6 +234,32 @@ private Q_SLOTS:
         listModel.setFilter("");
         QVERIFY(!listModel.filteredRows());
         QCOMPARE(shownFiles(listModel), QStringList{"one/db"});
+    }
+
+    void rowsKeepTheirColumnsAndTheEndOfTheirFile() {
+        test::MainWindowFixture f;
+        const std::string file = "/private/var/db/diagnostics/Persist/" + std::string(40, '0');
+        // A ten-digit interval beside a short one.
+        f.load(test::statLine(1, 1, file + "1") + "\n" + test::statLine(1234567890, 1, file + "2") +
+               "\n" + test::statLine(1234567900, 1, file + "3") + "\n");
+        f.window->resize(1440, 720);
+        QCoreApplication::processEvents();
+        QListView& list = f.list();
+        const auto& row = *qobject_cast<ui::MessageRow*>(list.itemDelegate());
+        const auto rects = [&](int line) {
+            QStyleOptionViewItem option;
+            option.widget = &list;
+            const QModelIndex index = list.model()->index(line, 0);
+            option.rect = list.visualRect(index);
+            return row.slotRects(option, ui::messageRowTexts(index, {}), index);
+        };
+        QCOMPARE(rects(1)[4].left(), rects(2)[4].left());
+        // No sideways scrolling to tell the files apart: the end of each is shown, the whole
+        // name in its tooltip.
+        QCOMPARE(list.horizontalScrollBar()->maximum(), 0);
+        QVERIFY(rects(2)[6].right() <= list.viewport()->width());
+        QCOMPARE(list.model()->index(2, 0).data(Qt::ToolTipRole).toString(),
+                 QString::fromStdString(file + "3"));
     }
 
     void rowsReadWellOnLightAndDarkBackgrounds() {
