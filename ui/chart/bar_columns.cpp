@@ -29,10 +29,11 @@ std::vector<BarColumn> barColumns(const std::vector<StatStats>& rows, std::int64
         const auto found = columnOf.constFind(name);
         if (found != columnOf.cend()) {
             columns[*found].sizes.append(row.sizeBytes);
+            columns[*found].numbers.append(row.theCount);
             continue;
         }
         columnOf.insert(name, columns.size());
-        columns.push_back(BarColumn{std::move(name), {row.sizeBytes}});
+        columns.push_back(BarColumn{std::move(name), {row.sizeBytes}, {row.theCount}});
     }
     return columns;
 }

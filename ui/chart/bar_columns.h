@@ -9,11 +9,12 @@
 
 namespace quill::ui {
 
-/// One x category of the bar chart: a process name and the sizes (KB) of the drawn rows that
-/// carry it, bottom to top in row order.
+/// One x category of the bar chart: a process name and the sizes (KB) and process numbers of
+/// the drawn rows that carry it, bottom to top in row order.
 struct BarColumn {
     QString process;
     QList<std::int64_t> sizes;
+    QList<std::int64_t> numbers;
     friend bool operator==(const BarColumn&, const BarColumn&) = default;
 };
 

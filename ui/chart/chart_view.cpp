@@ -176,7 +176,13 @@ void ChartView::buildSliders(QVBoxLayout& stack) {
 
 QSlider* ChartView::addSlider(QGridLayout& grid, int row, const SliderSetup& setup) {
     const QString name = QLatin1String(setup.name);
-    auto* label = plainLabel(QLatin1String(setup.label), name + QStringLiteral("Label"), content_);
+    const QString title = QLatin1String(setup.label);
+    // The label says where the slider stands: its ends say only how far it goes.
+    const auto labelText = [title](int value) { return title + QStringLiteral(": %1").arg(value); };
+    auto* label = plainLabel(labelText(setup.initial), name + QStringLiteral("Label"), content_);
+    // As wide as with the widest value, so that the track stays put as the value changes, and
+    // an em more, so that the value does not run into the number at the track's end.
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(labelText(88) + "MM"));
     auto* low =
         plainLabel(QString::number(setup.minimum), name + QStringLiteral("MinText"), content_);
     auto* high =
@@ -187,8 +193,10 @@ QSlider* ChartView::addSlider(QGridLayout& grid, int row, const SliderSetup& set
     slider->setRange(setup.minimum, setup.maximum);
     slider->setSingleStep(1);
     slider->setValue(setup.initial);
-    slider->setAccessibleName(label->text());
+    slider->setAccessibleName(title);
     label->setBuddy(slider);
+    connect(slider, &QSlider::valueChanged, label,
+            [label, labelText](int value) { label->setText(labelText(value)); });
     grid.addWidget(label, row, 0);
     grid.addWidget(low, row, 1);
     grid.addWidget(slider, row, 2);
@@ -334,19 +342,25 @@ void ChartView::showBarTip(bool hovering, int index, QBarSet* set) {
     const qsizetype level = series_->barSets().indexOf(set);
     if (!hovering || index < 0 || std::size_t(index) >= drawn_.size() || level < 0 ||
         level >= drawn_[std::size_t(index)].sizes.size()) {
+        barTipShown_ = false;
         QToolTip::hideText();
         return;
     }
+    barTipShown_ = true;
     const BarColumn& column = drawn_[std::size_t(index)];
     QToolTip::showText(QCursor::pos(),
-                       tipText(column.process + QStringLiteral(": ") +
-                               QString::number(column.sizes[level]) + QStringLiteral(" KB")),
+                       tipText(QStringLiteral("%1: %2 KB, process %3")
+                                   .arg(column.process)
+                                   .arg(column.sizes[level])
+                                   .arg(column.numbers[level])),
                        chartView_);
 }
 
 bool ChartView::eventFilter(QObject* watched, QEvent* event) {
+    // Over a bar, the scene would answer the tooltip event with its items' tips, none, and
+    // hide the bar's own.
     if (watched == chartView_->viewport() && event->type() == QEvent::ToolTip)
-        return showNameTip(*static_cast<QHelpEvent*>(event));
+        return showNameTip(*static_cast<QHelpEvent*>(event)) || barTipShown_;
     return QWidget::eventFilter(watched, event);
 }
 

@@ -72,6 +72,7 @@ private:
     int sizeSteps_ = 1;  ///< steps of the size scale, before fitAxes() thins them
     bool chartFilled_ = false;
     ModelObserver* observer_ = nullptr;
+    bool barTipShown_ = false;  ///< a bar's tip is up, which the view must not hide
 };
 
 }  // namespace quill::ui

@@ -126,6 +126,11 @@ private Q_SLOTS:
         c.slide(3, 7);
         c.select(3072, "second.jsonl", "a:1 b:1 /usr/bin/x:2 y:5 /opt/x:3 x:1 z:4 w:1 w:1 c:1");
         QCOMPARE(c.columns(), QStringLiteral("x:2+3+1 y:5 z:4 w:1+1"));
+        // A bar's tip names its own row of the stack, and the row's process number.
+        auto* series = qobject_cast<QAbstractBarSeries*>(c.chart()->series().value(0));
+        Q_EMIT series->hovered(true, 0, series->barSets().at(1));
+        QCOMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(),
+                 QStringLiteral("x: 3 KB, process 5"));
         auto* axis = qobject_cast<QValueAxis*>(c.chart()->axes(Qt::Vertical).value(0));
         QVERIFY(axis->min() <= 0 && axis->max() >= 6);
 
@@ -161,6 +166,9 @@ private Q_SLOTS:
         c.select(totalBytes, file.toStdString(), numbered(1, processes));
         if (!sliders.isNull()) c.slide(sliders.x(), sliders.y());
         QCOMPARE(c.view.windowTitle(), file);
+        for (const QString name : {"start", "width"})  // each label says where its slider is
+            QCOMPARE(c.child<QLabel>(name + "Label")->text().section(": ", 1).toInt(),
+                     c.child<QSlider>(name + "Slider")->value());
         QTEST(c.child<QLabel>("sizeText")->text(), "sizeText");
         QTEST(c.columns(), "drawn");
         // Where no bar is drawn, no label names a process.
