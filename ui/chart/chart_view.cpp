@@ -348,12 +348,17 @@ void ChartView::showBarTip(bool hovering, int index, QBarSet* set) {
     }
     barTipShown_ = true;
     const BarColumn& column = drawn_[std::size_t(index)];
-    QToolTip::showText(QCursor::pos(),
-                       tipText(QStringLiteral("%1: %2 KB, process %3")
-                                   .arg(column.process)
-                                   .arg(column.sizes[level])
-                                   .arg(column.numbers[level])),
-                       chartView_);
+    const std::int64_t number = column.numbers[level];
+    // The bar is named by the short name it is grouped by; its tip names the process whole.
+    QString name = column.process;
+    const std::optional<StatEntry>& stat = loggy_.selectedStat();
+    if (stat && number >= 1 && std::uint64_t(number) <= stat->processList.size())
+        name = toQString(stat->processList[std::size_t(number - 1)].process);
+    QToolTip::showText(
+        QCursor::pos(),
+        tipText(
+            QStringLiteral("%1: %2 KB, process %3").arg(name).arg(column.sizes[level]).arg(number)),
+        chartView_);
 }
 
 bool ChartView::eventFilter(QObject* watched, QEvent* event) {

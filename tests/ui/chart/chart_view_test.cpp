@@ -130,7 +130,7 @@ private Q_SLOTS:
         auto* series = qobject_cast<QAbstractBarSeries*>(c.chart()->series().value(0));
         Q_EMIT series->hovered(true, 0, series->barSets().at(1));
         QCOMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(),
-                 QStringLiteral("x: 3 KB, process 5"));
+                 QStringLiteral("/opt/x: 3 KB, process 5"));
         auto* axis = qobject_cast<QValueAxis*>(c.chart()->axes(Qt::Vertical).value(0));
         QVERIFY(axis->min() <= 0 && axis->max() >= 6);
 
