@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "records/wide_int.h"
 #include "ui/qt_text.h"
 
 namespace quill::ui {
@@ -18,11 +19,8 @@ std::size_t decimalLength(std::int64_t value) {
 
 /// Whether line `i`'s time less its previous line's lies beyond 64 bits.
 bool overflows(const StatTable& table, std::size_t i) {
-    const std::int64_t time = table.unixTime(i);
-    const std::int64_t before = table.unixTime(table.previous(i));
-    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
-    return before < 0 ? time > kMax + before : time < kMin + before;
+    std::int64_t interval = 0;
+    return subtractOverflows(table.unixTime(i), table.unixTime(table.previous(i)), &interval);
 }
 
 }  // namespace
