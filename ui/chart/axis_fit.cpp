@@ -49,44 +49,60 @@ QString shortened(const QString& name, LabelMeter& meter, qreal room) {
     return name.left(kept).toHtmlEscaped() + QChar(0x2026);
 }
 
+/// The names whole, if every one fits `room` across; otherwise none.
+QStringList fittedAcross(const QStringList& names, LabelMeter& meter, qreal room) {
+    QStringList texts;
+    for (const QString& name : names) {
+        texts << name.toHtmlEscaped();
+        if (meter.box(texts.last()).width() > room) return {};
+    }
+    return texts;
+}
+
+/// The names shortened to `room`, if every one keeps enough to be known again; otherwise none.
+QStringList fittedUpright(const QStringList& names, LabelMeter& meter, qreal room) {
+    QStringList texts;
+    QSet<QString> seen;
+    for (const QString& name : names) {
+        QString text = shortened(name, meter, room);
+        if (text.isNull()) return {};
+        // The axis keeps one label per distinct text; a zero-width space keeps apart two names
+        // that read alike once shortened.
+        while (seen.contains(text)) text += QChar(0x200B);
+        seen.insert(text);
+        texts << text;
+    }
+    return texts;
+}
+
 }  // namespace
 
 QSizeF labelBox(const QFont& font, const QString& richText) {
     return LabelMeter(font).box(richText);
 }
 
-ProcessLabels fitProcessLabels(const QStringList& names, const QFont& font, qreal across,
-                               qreal upright) {
+ProcessLabels fitProcessLabels(const QStringList& names, const QFont& font, qreal width,
+                               qreal padding, qreal upright) {
     LabelMeter meter(font);
-    ProcessLabels labels;
-    for (const QString& name : names) labels.texts << name.toHtmlEscaped();
-    if (std::all_of(labels.texts.cbegin(), labels.texts.cend(),
-                    [&](const QString& text) { return meter.box(text).width() <= across; }))
-        return labels;
-
-    qreal room = across;
-    if (meter.box(QStringLiteral("X")).height() <= across && upright > across) {
+    const qreal line = meter.box(QStringLiteral("X")).height();
+    for (int step = 1; step <= names.size(); ++step) {
+        ProcessLabels labels;
+        labels.step = step;
+        QStringList named;
+        for (qsizetype index = 0; labels.column(index) < names.size(); ++index)
+            named << names[labels.column(index)];
+        const qreal across = width / qreal(named.size() + 1) - padding;
+        labels.texts = fittedAcross(named, meter, across);
+        if (!labels.texts.isEmpty()) return labels;
+        if (line > across || upright <= across) continue;
+        labels.texts = fittedUpright(named, meter, upright);
         labels.angle = -90;
-        room = upright;
+        if (!labels.texts.isEmpty()) return labels;
     }
-    QStringList fitted;
-    QSet<QString> seen;
-    for (const QString& name : names) {
-        QString text = shortened(name, meter, room);
-        if (text.isNull()) {
-            // A row of scraps reads worse than none: the tooltips still name every column.
-            labels.angle = 0;
-            labels.visible = false;
-            return labels;
-        }
-        // Qt Charts keeps one column per distinct text; a zero-width space keeps apart two
-        // names that read alike once shortened.
-        while (seen.contains(text)) text += QChar(0x200B);
-        seen.insert(text);
-        fitted << text;
-    }
-    labels.texts = fitted;
-    return labels;
+    // Not a name fits: the tooltips still name every column.
+    ProcessLabels none;
+    none.visible = names.isEmpty();
+    return none;
 }
 
 int fewerSteps(int steps, int most) {

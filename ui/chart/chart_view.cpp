@@ -1,7 +1,7 @@
 #include "ui/chart/chart_view.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ui/chart/axis_fit.h"
 #include "ui/chart/window_image.h"
 #include "ui/model_observer.h"
 #include "ui/qt_text.h"
@@ -46,12 +45,10 @@ constexpr qreal kTitledHeight = 240;
 
 /// How Qt Charts lays out its axes, which the labels are fitted to: it pads each label by 4
 /// pixels on both sides and each title by 2, gives a horizontal axis at most 40% of the height
-/// and gives each of its labels an equal share of the width, of which the first and last are
-/// empty ones.
+/// and gives each of its labels an equal share of the width, and one empty label more.
 constexpr qreal kLabelPadding = 4;
 constexpr qreal kTitlePadding = 2;
 constexpr qreal kAxisShare = 0.4;
-constexpr int kEmptyCategoryLabels = 2;
 /// Room left over, so that rounding never tips a label into being cut.
 constexpr qreal kSlack = 1;
 
@@ -212,8 +209,13 @@ void ChartView::buildChart(QVBoxLayout& stack) {
     chart_->layout()->setContentsMargins(0, 0, 0, 0);
     series_ = new QStackedBarSeries(chart_);
     chart_->addSeries(series_);
-    processAxis_ = new QBarCategoryAxis(chart_);
+    // Labels that stand on values, not one per column, so that where not every column's name
+    // fits, every second or third can be named with the room of two or three.
+    processAxis_ = new QCategoryAxis(chart_);
     processAxis_->setTitleText(QStringLiteral("process"));
+    processAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    processAxis_->setGridLineVisible(false);
+    processAxis_->setStartValue(-0.5);
     sizeAxis_ = new QValueAxis(chart_);
     sizeAxis_->setTitleText(QStringLiteral("size"));
     // The title says what, the ticks say in which unit.
@@ -264,16 +266,8 @@ void ChartView::drawBars(const std::vector<StatStats>& rows) {
 
 void ChartView::fillSeries(const std::vector<BarColumn>& columns) {
     series_->clear();
-    // Whole names until fitAxes() fits them to the room.
-    QStringList categories;
-    categories.reserve(qsizetype(columns.size()));
-    // Qt Charts draws axis labels as rich text: escape, or a "<" in a name would hide it.
-    for (const BarColumn& column : columns) categories.append(column.process.toHtmlEscaped());
-    // Set to no categories, the axis keeps drawing its old labels: only clear() redraws it.
-    if (categories.isEmpty())
-        processAxis_->clear();
-    else
-        processAxis_->setCategories(categories);
+    // The columns stand on 0, 1, 2…, as a bar series places them on a value axis.
+    processAxis_->setRange(-0.5, std::max(qreal(columns.size()), qreal(1)) - 0.5);
     // Stack level k holds each column's k-th row, so rows sharing a name pile up in one column.
     QList<QBarSet*> levels;
     for (qsizetype level = 0, depth = stackDepth(columns); level < depth; ++level) {
@@ -308,25 +302,51 @@ void ChartView::fitAxes() {
 qreal ChartView::fitProcessAxis(QSizeF room, qreal titleHeight) {
     QStringList names;
     for (const BarColumn& column : drawn_) names << column.process;
-    const qreal slot = room.width() / qreal(drawn_.size() + kEmptyCategoryLabels);
     const qreal axisHeight = std::floor(kAxisShare * room.height());
     const QFont font = processAxis_->labelsFont();
-    const ProcessLabels labels =
-        fitProcessLabels(names, font, slot - 2 * kLabelPadding - kSlack,
-                         axisHeight - kLabelPadding - 1 - titleHeight - kSlack);
-    if (processAxis_->categories() != labels.texts) processAxis_->setCategories(labels.texts);
-    processAxis_->setLabelsAngle(labels.angle);
-    // With no bar there is nothing to name, and the labels' room goes back to the plot.
-    processAxis_->setLabelsVisible(labels.visible && !drawn_.empty());
-    processAxis_->setGridLineVisible(!drawn_.empty());  // the cleared axis keeps old lines too
+    const ProcessLabels labels = fitProcessLabels(
+        names, font, room.width() - sizeAxisWidth(titleHeight > 0), 2 * kLabelPadding + kSlack,
+        axisHeight - kLabelPadding - 1 - titleHeight - kSlack);
+    setProcessLabels(labels);
 
-    qreal height = 0;
-    if (!processAxis_->labelsVisible()) return height;
+    // With no name shown a blank label stands in, a line high.
+    qreal height = labelBox(font, QStringLiteral("X")).height();
     for (const QString& text : labels.texts) {
         const QSizeF box = labelBox(font, text);
         height = std::max(height, labels.angle == 0 ? box.height() : box.width());
     }
     return height;
+}
+
+qreal ChartView::sizeAxisWidth(bool titled) const {
+    const QFont font = sizeAxis_->labelsFont();
+    qreal width = 0;
+    for (const qreal end : {sizeAxis_->min(), sizeAxis_->max()})
+        width = std::max(width, labelBox(font, QString::number(end, 'f', 0) + " KB").width());
+    width += 2 * kLabelPadding;
+    if (titled)
+        width +=
+            labelBox(sizeAxis_->titleFont(), sizeAxis_->titleText()).height() + 2 * kTitlePadding;
+    return width;
+}
+
+void ChartView::setProcessLabels(const ProcessLabels& labels) {
+    QStringList texts = labels.texts;
+    // Qt Charts lays out no axis without labels, and its line would stay where it last stood,
+    // above the plot's foot; nor does it leave its title room without a line of labels. A blank
+    // label keeps both right.
+    if (texts.isEmpty() || !labels.visible) texts = QStringList{QString(QChar(0x200B))};
+    const QStringList old = processAxis_->categoriesLabels();
+    bool same = old == texts;
+    for (qsizetype index = 0; same && index < old.size(); ++index)
+        same = processAxis_->endValue(old[index]) == labels.column(index);
+    // A change lays the chart out again, which fits the axes again: only a real one.
+    if (!same) {
+        for (const QString& label : old) processAxis_->remove(label);
+        for (qsizetype index = 0; index < texts.size(); ++index)
+            processAxis_->append(texts[index], labels.column(index));
+    }
+    processAxis_->setLabelsAngle(labels.angle);
 }
 
 void ChartView::fitSizeTicks(qreal roomHeight, qreal plotHeight) {

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "analysis/quillstat.h"
+#include "ui/chart/axis_fit.h"
 #include "ui/chart/bar_columns.h"
 
-class QBarCategoryAxis;
 class QBarSet;
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QGridLayout;
@@ -52,6 +53,9 @@ private:
     void fitAxes();
     /// Fits the names to their columns; returns how high they stand.
     qreal fitProcessAxis(QSizeF room, qreal titleHeight);
+    /// How wide the size axis stands beside the plot, its labels and title.
+    qreal sizeAxisWidth(bool titled) const;
+    void setProcessLabels(const ProcessLabels& labels);
     void fitSizeTicks(qreal roomHeight, qreal plotHeight);
     void showBarTip(bool hovering, int index, QBarSet* set);
     bool showNameTip(const QHelpEvent& help);
@@ -65,7 +69,7 @@ private:
     QChartView* chartView_ = nullptr;
     QChart* chart_ = nullptr;
     QStackedBarSeries* series_ = nullptr;
-    QBarCategoryAxis* processAxis_ = nullptr;
+    QCategoryAxis* processAxis_ = nullptr;
     QValueAxis* sizeAxis_ = nullptr;
     /// What the series holds now, so that a slider step that changes nothing redraws nothing.
     std::vector<BarColumn> drawn_;
