@@ -124,50 +124,36 @@ TEST(Load, AnotherLoadReplacesTheListKeepsTheEarliestTimeAndNewIds) {
     EXPECT_EQ(test::texts(again), test::texts(*first));
 }
 
-// A read failing part-way ends as one that failed at once: the new name over no lines and no
-// rates, the rest of the model as it was.
-TEST(Load, AReadFailingAnywhereEndsAsOneThatFailedAtOnce) {
-    const std::string bytes = persistLines(20000);
-    const test::Watchdog watchdog;
-    for (const std::uint64_t at : {std::uint64_t{0}, bytes.size() / 2, bytes.size() - 1000}) {
-        for (const unsigned threads : {1u, 3u}) {
-            SCOPED_TRACE(testing::Message() << "at " << at << ", threads " << threads);
-            Quillstat model;
-            model.loadStatBytes("before.jsonl", statLine(5000, 0, "Special/1", kThree));
-            model.selectStat(model.statList().line(0));
-            const test::HookedSource source(bytes, at, [] { return EIO; });
-            const LoadOutcome outcome =
-                model.applyLoad(readStatSource("big.jsonl", source, nullptr, {4096, threads}));
-            EXPECT_EQ(outcome.status, LoadStatus::ReadFailed);
-            EXPECT_EQ(outcome.error, "Input/output error");
-            EXPECT_EQ(shown(model), "big.jsonl 0  0 3 0 5000");
-            EXPECT_EQ(model.selectedStatStats().size(), 3u);
-        }
-    }
-}
-
-TEST(Load, ACancelledLoadChangesNothing) {
+// A load stopped part-way, wherever and on however many threads, ends as one stopped at once:
+// a failed read shows the new name over no lines and no rates, the rest of the model as it was;
+// a cancelled one changes nothing. The last place lies within the last line: the chunk after
+// it reads the byte before its start only.
+TEST(Load, ALoadStoppedAnywhereEndsAsOneStoppedAtOnce) {
     const std::string bytes = persistLines(20000, 10);
-    // The last place lies within the last line: the chunk after it reads the byte before its
-    // start only.
-    const std::uint64_t places[] = {0, bytes.size() / 3, bytes.size() - 20};
     const test::Watchdog watchdog;
-    for (const std::uint64_t at : places) {
-        for (const unsigned threads : {1u, 4u}) {
-            SCOPED_TRACE(testing::Message() << "at " << at << ", threads " << threads);
-            Quillstat model;
-            model.loadStatBytes("before.jsonl", persistLines(3, 1000));
-            const std::string before = shown(model);
-            LoadControl control;
-            const test::HookedSource source(bytes, at, [&] {
-                control.cancel();
-                return 0;
-            });
-            StatLoad load = readStatSource("new.jsonl", source, &control, {4096, threads});
-            EXPECT_EQ(load.status, LoadStatus::Ignored);
-            EXPECT_LT(control.bytesDone(), bytes.size());
-            EXPECT_EQ(model.applyLoad(std::move(load)).status, LoadStatus::Ignored);
-            EXPECT_EQ(shown(model), before);
+    for (const bool cancel : {false, true}) {
+        for (const std::uint64_t at : {std::uint64_t{0}, bytes.size() / 3, bytes.size() - 20}) {
+            for (const unsigned threads : {1u, 4u}) {
+                SCOPED_TRACE(testing::Message()
+                             << (cancel ? "cancel" : "fail") << " at " << at << ", " << threads);
+                Quillstat model;
+                model.loadStatBytes("before.jsonl", statLine(5000, 0, "Special/1", kThree));
+                model.selectStat(model.statList().line(0));
+                const std::string before = shown(model);
+                LoadControl control;
+                const test::HookedSource source(bytes, at, [&] {
+                    if (!cancel) return EIO;
+                    control.cancel();
+                    return 0;
+                });
+                const LoadOutcome outcome = model.applyLoad(
+                    readStatSource("big.jsonl", source, &control, {4096, threads}));
+                EXPECT_EQ(outcome.status, cancel ? LoadStatus::Ignored : LoadStatus::ReadFailed);
+                EXPECT_EQ(outcome.error, cancel ? "" : "Input/output error");
+                EXPECT_EQ(shown(model), cancel ? before : "big.jsonl 0  0 3 0 5000");
+                EXPECT_EQ(model.selectedStatStats().size(), 3u);
+                EXPECT_LT(control.bytesDone(), bytes.size());
+            }
         }
     }
 }
