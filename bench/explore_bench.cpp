@@ -1,11 +1,13 @@
 // quillometer-explore-bench: what exploring a large list costs, headless. Prints one line,
 // each figure the worst of several tries:
-//   explore: rows=… filter_ms=… zoom_ms=… csv_ms=…
+//   explore: rows=… filter_ms=… zoom_ms=… csv_ms=… top_ms=…
 // filter_ms is one keystroke in the list's filter, zoom_ms one zoom or pan step of the plot,
-// csv_ms the export of every row to a file.
+// csv_ms the export of every row to a file, top_ms the totals of every process over the whole
+// file, ranked.
 
 #include <QApplication>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "analysis/process_totals.h"
 #include "analysis/quillstat.h"
 #include "bench/explore_list.h"
 #include "bench/stat_generator.h"
@@ -59,6 +62,22 @@ std::string zoomFigure([[maybe_unused]] quill::Quillstat& model, [[maybe_unused]
 #endif
 }
 
+double worstTotalsMs(const quill::StatTable& table, int tries) {
+    double worst = 0;
+    std::size_t processes = 0;
+    for (int i = 0; i < tries; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<quill::ProcessTotal> totals = quill::processTotals(table);
+        quill::rankByBytes(totals, table);
+        const std::chrono::duration<double, std::milli> spent =
+            std::chrono::steady_clock::now() - start;
+        worst = std::max(worst, spent.count());
+        processes = totals.size();
+    }
+    std::fprintf(stderr, "  process totals: %zu processes\n", processes);
+    return worst;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,8 +94,9 @@ int main(int argc, char** argv) {
         const std::string zoomMs = zoomFigure(model, options.tries);
         // Beside the generated file: on the same disk as the files a user would export.
         const double csvMs = quill::bench::worstCsvExportMs(model, options.dir, options.tries);
-        std::printf("explore: rows=%zu filter_ms=%.1f zoom_ms=%s csv_ms=%.1f\n",
-                    model.statList().size(), filterMs, zoomMs.c_str(), csvMs);
+        const double topMs = worstTotalsMs(model.statList(), options.tries);
+        std::printf("explore: rows=%zu filter_ms=%.1f zoom_ms=%s csv_ms=%.1f top_ms=%.1f\n",
+                    model.statList().size(), filterMs, zoomMs.c_str(), csvMs, topMs);
         std::fflush(stdout);
         // Leaves at once: tearing the windows and the model down is not what is measured.
         std::_Exit(0);

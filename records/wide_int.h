@@ -53,6 +53,11 @@ public:
         return static_cast<T>(low_);
     }
 
+    friend constexpr Int128 operator+(const Int128& a, const Int128& b) noexcept {
+        const std::uint64_t low = a.low_ + b.low_;
+        return Int128(a.high_ + b.high_ + std::uint64_t{low < a.low_}, low);
+    }
+    constexpr Int128& operator+=(const Int128& b) noexcept { return *this = *this + b; }
     friend constexpr Int128 operator-(const Int128& a) noexcept { return Int128() - a; }
     friend constexpr Int128 operator-(const Int128& a, const Int128& b) noexcept {
         return Int128(a.high_ - b.high_ - std::uint64_t{a.low_ < b.low_}, a.low_ - b.low_);

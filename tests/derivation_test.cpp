@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "analysis/process_totals.h"
 #include "analysis/quillstat.h"
 #include "tests/support.h"
 
@@ -180,6 +181,67 @@ TEST(SelectStat, MakesOneRowPerProcessByItsLastPathComponent) {
     // A record without processes empties them too, or the chart would keep the old bars.
     model.selectStat(model.statList().line(2));
     EXPECT_EQ(rows(), "");
+}
+
+/// The ranked totals as "name bytes records persist/special/other peak@time first-last;".
+std::string ranked(const StatTable& table, TimeWindow window) {
+    std::vector<ProcessTotal> totals = processTotals(table, window);
+    rankByBytes(totals, table);
+    std::string out;
+    const auto n = [](Int128 value) { return std::to_string(clampedToInt64(value)); };
+    for (const ProcessTotal& t : totals)
+        out += std::string(table.strings()[t.name]) + ' ' + n(t.bytes) + ' ' +
+               std::to_string(t.records) + ' ' + n(t.byCategory[0]) + '/' + n(t.byCategory[1]) +
+               '/' + n(t.byCategory[2]) + ' ' + n(t.peakBytes) + '@' + std::to_string(t.peakTime) +
+               ' ' + std::to_string(t.first) + '-' + std::to_string(t.last) + ';';
+    return out;
+}
+
+TEST(ProcessTotals, SumEveryOccurrenceExactlyAndRankByBytesThenName) {
+    const std::string kMaxText = std::to_string(kMax);
+    const std::string kMinText = std::to_string(kMin);
+    struct Case {
+        const char* what;
+        std::vector<Line> lines;
+        TimeWindow window;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"twice in one record, ties by bytes, an empty name, byte order",
+         {{10, 0, "Persist/1", {{"b", 5}, {"a", 3}, {"b", 4}, {"\u00e9", 9}}},
+          {20, 0, "Special/1", {{"a", 6}, {"", 1}, {"z", 9}}},
+          {5, 0, "other", {{"a", 0}}}},
+         {},
+         "a 9 3 3/6/0 6@20 5-20;b 9 1 9/0/0 9@10 10-10;z 9 1 0/9/0 9@20 20-20;"
+         "\xc3\xa9 9 1 9/0/0 9@10 10-10; 1 1 0/1/0 1@20 20-20;"},
+        {"negative sizes: the least negative record is the peak",
+         {{1, 0, "Persist/1", {{"x", -5}}}, {2, 0, "Persist/2", {{"x", -3}, {"x", -1}}}},
+         {},
+         "x -9 2 -9/0/0 -4@2 1-2;"},
+        {"past 64 bits only when shown; the first record with the peak",
+         {{3, 0, "Persist/1", {{"w", kMax}, {"v", kMax}}},
+          {1, 0, "Persist/2", {{"w", kMax}, {"v", kMax}}},
+          {2, 0, "Special/1", {{"w", kMin}, {"w", kMin}}}},
+         {},
+         "v " + kMaxText + " 2 " + kMaxText + "/0/0 " + kMaxText + "@3 1-3;w -2 3 " + kMaxText +
+             '/' + kMinText + "/0 " + kMaxText + "@3 1-3;"},
+        {"a window, both ends included",
+         {{10, 0, "Persist/1", {{"a", 1}}},
+          {20, 0, "Persist/2", {{"a", 2}}},
+          {30, 0, "Persist/3", {{"a", 4}, {"b", 8}}},
+          {40, 0, "Persist/4", {{"a", 16}}}},
+         {20, 30},
+         "b 8 1 8/0/0 8@30 30-30;a 6 2 6/0/0 4@30 20-30;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bytes = "{\"bad\": 1}\n";
+        for (const Line& l : c.lines)
+            bytes += statLine(l.time, l.bytes, l.file, l.procs) + "\nnot json\n";
+        Quillstat model;
+        model.loadStatBytes("f.jsonl", bytes);
+        EXPECT_EQ(ranked(model.statList(), c.window), c.expected);
+    }
 }
 
 }  // namespace

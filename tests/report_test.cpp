@@ -39,6 +39,15 @@ std::string modelLine(const std::string& name, std::int64_t startTime, int lines
            std::to_string(startTime) + R"(,"lines":)" + std::to_string(lines) + "}";
 }
 
+/// The line of a process listed once, in one Persist record at `time`.
+std::string process(const std::string& name, std::int64_t bytes, std::int64_t time) {
+    const std::string n = std::to_string(bytes);
+    const std::string t = std::to_string(time);
+    return R"({"kind":"process","process":")" + name + R"(","bytes":)" + n +
+           R"(,"records":1,"persist":)" + n + R"(,"special":0,"other":0,"peakBytes":)" + n +
+           R"(,"peakTime":)" + t + R"(,"first":)" + t + R"(,"last":)" + t + "}";
+}
+
 class ReportTest : public ::testing::Test {
 protected:
     /// Runs the tool in the temporary directory, where the files are, with TZ=UTC so that dates
@@ -90,6 +99,8 @@ TEST_F(ReportTest, OutputForKnownFiles) {
         {{"--select", "1.5", f}, 2, {}}, {{"--select", "", f}, 2, {}}, {{"--select=", f}, 2, {}},
         {{"--select", "99999999999999999999999", f}, 2, {}}, {{"--select", "--summary", f}, 2, {}},
         {{"--summary", "--summary", f}, 2, {}}, {{"--select", "1", "--select=1", f}, 2, {}},
+        {{"--top", "-1", f}, 2, {}}, {{"--from", "1", f}, 2, {}}, {{"--top=1", "--to", "x", f}, 2, {}},
+        {{"--top", "1", "--select", "1", f}, 2, {}}, {{"--top", "1", "--csv", f}, 2, {}},
         {{f}, 0, {model,
           R"({"kind":"line","prevDate":"","entryDate":"22:13:20+0000 2023-11-14",)"
           R"("chartDate":1700000000,"size":"10 KB","duration":"","rate":"","rateInt":0,)"
@@ -109,6 +120,12 @@ TEST_F(ReportTest, OutputForKnownFiles) {
           R"({"kind":"bar","process":"x","sizeKB":2,"count":1})",
           R"({"kind":"bar","process":"y","sizeKB":0,"count":2})",
           R"({"kind":"bar","process":"x","sizeKB":4,"count":3})"}},
+        // Processes by bytes within the window, after each file's own model line.
+        {{"--top", "0", "--from", "1700000005", "--to=1700000010", f}, 0, {model,
+          process("/b/x", 5000, 1700000010), process("/a/x", 2048, 1700000010),
+          process("y", 1023, 1700000010)}},
+        {{"--top", "1", "early.jsonl", f}, 0, {modelLine("early.jsonl", 1690000000, 1),
+          modelLine(f, 1690000000, 2), process("/b/x", 5000, 1700000010)}},
         {{"--summary", "--select", "3", f}, 0, {model}},
         {{"--summary", "--select", "18446744073709551615", f}, 0, {model}},
         // Every file loads into one model, which ends with the last file's lines.

@@ -19,6 +19,7 @@
 
 #include "analysis/csv_export.h"
 #include "analysis/derivation.h"
+#include "analysis/process_totals.h"
 #include "analysis/quillstat.h"
 #include "records/utf8.h"
 #include "tools/report/json_writer.h"
@@ -31,7 +32,8 @@ constexpr char kProgram[] = "quillometer-report";
 
 constexpr char kUsage[] =
     "Usage: quillometer-report [--select N] [--summary] FILE...\n"
-    "       quillometer-report --csv FILE...\n";
+    "       quillometer-report --csv FILE...\n"
+    "       quillometer-report --top N [--from UNIX] [--to UNIX] FILE...\n";
 
 constexpr char kHelp[] =
     "Loads each statistics FILE in turn into one model and prints the model as JSON Lines.\n"
@@ -42,6 +44,10 @@ constexpr char kHelp[] =
     "  --csv       print instead the list of every line of every FILE, in order, as CSV\n"
     "              (RFC 4180, UTF-8, CR LF line ends) under the header\n"
     "              previous,time,interval_s,size,rate,file,unix_time,total_bytes\n"
+    "  --top N     print instead, after each FILE's model line, its N processes that wrote the\n"
+    "              most bytes, one line each, most first (0: every process)\n"
+    "  --from UNIX, --to UNIX\n"
+    "              with --top, count only records from or to that time, both included\n"
     "  --help      print this help and exit\n"
     "  --          take every later argument as a FILE\n"
     "\n"
@@ -53,6 +59,9 @@ enum ExitStatus : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 struct Options {
     std::vector<std::string> files;
     std::optional<std::size_t> select;
+    std::optional<std::size_t> top;
+    std::optional<std::int64_t> from;
+    std::optional<std::int64_t> to;
     bool summary = false;
     bool csv = false;
 };
@@ -68,34 +77,53 @@ Arguments usageError(std::string message) {
     return {Arguments::Action::UsageError, {}, std::move(message)};
 }
 
-/// The line number given to --select, or why it is not one.
-std::optional<std::string> parseLineNumber(std::string_view text, std::size_t& out) {
-    const bool digitsOnly =
-        !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-    if (!digitsOnly)
-        return "--select needs a whole number from 1 up, not '" + std::string(text) + "'";
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), out);
-    if (result.ec == std::errc::result_out_of_range)
-        return "--select " + std::string(text) + " is out of range";
-    if (out == 0) return std::string("--select counts lines from 1, not 0");
+/// `text` as a whole number into `out`, or why it is not one; `name` is the option's.
+template <typename Number>
+std::optional<std::string> parseNumber(std::string_view name, std::string_view text, Number& out) {
+    const std::string given = std::string(name) + " " + std::string(text);
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, out);
+    // from_chars takes a minus sign for a signed type, never a plus or a space.
+    if (text.empty() || result.ptr != end || result.ec == std::errc::invalid_argument)
+        return std::string(name) + " needs a whole number, not '" + std::string(text) + "'";
+    if (result.ec == std::errc::result_out_of_range) return given + " is out of range";
     return std::nullopt;
 }
 
-/// Handles "--select N" or "--select=N" at args[i], moving `i` past a separate value.
-std::optional<std::string> takeSelect(int argc, char** argv, int& i, Options& options) {
+/// Handles "NAME VALUE" or "NAME=VALUE" at args[i], moving `i` past a separate value, and
+/// parses the value into `out`, which must not have one yet.
+template <typename Number>
+std::optional<std::string> takeNumber(int argc, char** argv, int& i, std::string_view name,
+                                      std::optional<Number>& out) {
     const std::string_view arg = argv[i];
     std::string_view value;
-    if (arg.size() > 8 && arg[8] == '=') {
-        value = arg.substr(9);
+    if (arg.size() > name.size() && arg[name.size()] == '=') {
+        value = arg.substr(name.size() + 1);
     } else if (i + 1 < argc) {
         value = argv[++i];
     } else {
-        return std::string("--select needs a value");
+        return std::string(name) + " needs a value";
     }
-    if (options.select) return std::string("--select given more than once");
-    std::size_t number = 0;
-    if (auto error = parseLineNumber(value, number)) return error;
-    options.select = number;
+    if (out) return std::string(name) + " given more than once";
+    Number number{};
+    if (auto error = parseNumber(name, value, number)) return error;
+    out = number;
+    return std::nullopt;
+}
+
+/// Whether `arg` is the option `name`, alone or with "=VALUE".
+bool isOption(std::string_view arg, std::string_view name) {
+    return arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '=');
+}
+
+/// The number options, or why they cannot be taken together.
+std::optional<std::string> checkCombination(const Options& options) {
+    if (options.select == std::size_t{0}) return "--select counts lines from 1, not 0";
+    if (options.csv && (options.summary || options.select))
+        return "--csv prints the list only: no --summary or --select with it";
+    if (options.top && (options.csv || options.select))
+        return "--top prints processes only: no --csv or --select with it";
+    if ((options.from || options.to) && !options.top) return "--from and --to go with --top";
     return std::nullopt;
 }
 
@@ -118,15 +146,24 @@ Arguments parseArguments(int argc, char** argv) {
         } else if (arg == "--csv") {
             if (options.csv) return usageError("--csv given more than once");
             options.csv = true;
-        } else if (arg == "--select" || arg.starts_with("--select=")) {
-            if (auto error = takeSelect(argc, argv, i, options)) return usageError(*error);
+        } else if (isOption(arg, "--select")) {
+            if (auto error = takeNumber(argc, argv, i, "--select", options.select))
+                return usageError(*error);
+        } else if (isOption(arg, "--top")) {
+            if (auto error = takeNumber(argc, argv, i, "--top", options.top))
+                return usageError(*error);
+        } else if (isOption(arg, "--from")) {
+            if (auto error = takeNumber(argc, argv, i, "--from", options.from))
+                return usageError(*error);
+        } else if (isOption(arg, "--to")) {
+            if (auto error = takeNumber(argc, argv, i, "--to", options.to))
+                return usageError(*error);
         } else {
             return usageError("unknown option '" + std::string(arg) + "'");
         }
     }
     if (options.files.empty()) return usageError("no FILE given");
-    if (options.csv && (options.summary || options.select))
-        return usageError("--csv prints the list only: no --summary or --select with it");
+    if (auto error = checkCombination(options)) return usageError(*error);
     return parsed;
 }
 
@@ -219,6 +256,41 @@ void writeSelection(JsonLineWriter& out, Quillstat& model, std::size_t number) {
     }
 }
 
+void writeProcesses(JsonLineWriter& out, const StatTable& table, const Options& options) {
+    TimeWindow window;
+    window.from = options.from.value_or(window.from);
+    window.to = options.to.value_or(window.to);
+    std::vector<ProcessTotal> totals = processTotals(table, window);
+    rankByBytes(totals, table);
+    if (*options.top != 0 && totals.size() > *options.top) totals.resize(*options.top);
+    for (const ProcessTotal& total : totals) {
+        out.beginObject()
+            .text("kind", "process")
+            .text("process", table.strings()[total.name])
+            .integer("bytes", clampedToInt64(total.bytes))
+            .integer("records", static_cast<std::int64_t>(total.records))
+            .integer("persist", clampedToInt64(total.byCategory[0]))
+            .integer("special", clampedToInt64(total.byCategory[1]))
+            .integer("other", clampedToInt64(total.byCategory[2]))
+            .integer("peakBytes", clampedToInt64(total.peakBytes))
+            .integer("peakTime", total.peakTime)
+            .integer("first", total.first)
+            .integer("last", total.last)
+            .endObject();
+    }
+}
+
+/// Each file in turn: its model line, then its processes. Returns whether every file was read.
+bool writeTopReport(JsonLineWriter& out, Quillstat& model, const Options& options) {
+    bool allRead = true;
+    for (const std::string& path : options.files) {
+        allRead = loadFiles(model, {path}) && allRead;
+        writeModel(out, model);
+        writeProcesses(out, model.statList(), options);
+    }
+    return allRead;
+}
+
 void writeReport(JsonLineWriter& out, Quillstat& model, const Options& options) {
     writeModel(out, model);
     if (!options.summary) {
@@ -279,6 +351,7 @@ int run(Quillstat& model, const Options& options) {
     if (options.csv) return runCsv(model, options);
     JsonLineWriter out(stdout);
     const std::optional<bool> allRead = guarded([&] {
+        if (options.top) return writeTopReport(out, model, options);
         const bool read = loadFiles(model, options.files);
         writeReport(out, model, options);
         return read;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "analysis/stat_table.h"
+#include "records/wide_int.h"
+
+namespace quill {
+
+/// The records whose time lies from `from` to `to`, both included.
+struct TimeWindow {
+    std::int64_t from = std::numeric_limits<std::int64_t>::min();
+    std::int64_t to = std::numeric_limits<std::int64_t>::max();
+    bool contains(std::int64_t time) const noexcept { return from <= time && time <= to; }
+};
+
+/// What one process wrote over the records of a window: sums exact, whatever they reach, so
+/// that only their printing has to decide what to do with a figure past 64 bits.
+struct ProcessTotal {
+    StringTable::Id name = 0;            ///< in the table's strings
+    Int128 bytes = 0;                    ///< every occurrence, two in one record counting twice
+    std::uint64_t records = 0;           ///< records listing it at least once
+    std::array<Int128, 3> byCategory{};  ///< bytes by the record's Category
+    Int128 peakBytes = 0;                ///< the most in one record, its occurrences there summed
+    std::int64_t peakTime = 0;  ///< the time of the first record, in file order, with that peak
+    std::int64_t first = 0;     ///< the least time of a record listing it
+    std::int64_t last = 0;      ///< the greatest
+};
+
+/// Every process of `table`'s records within `window`, in order of first appearance.
+std::vector<ProcessTotal> processTotals(const StatTable& table, TimeWindow window = {});
+
+/// Most bytes first; ties by name in byte order, which is UTF-8 code point order.
+void rankByBytes(std::vector<ProcessTotal>& totals, const StatTable& table);
+
+/// `value` as the nearest signed 64-bit number: figures are exact until they are shown.
+std::int64_t clampedToInt64(Int128 value) noexcept;
+
+}  // namespace quill
