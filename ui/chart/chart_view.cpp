@@ -103,7 +103,9 @@ SizeScale sizeScale(std::pair<double, double> extent) {
 }
 
 QString tipText(const QString& text) {
-    // Rich text, escaped, so that a name shows exactly as written, on one line.
+    // A tooltip in rich text wraps, even inside <nobr>, at a path's slashes: plain text where
+    // Qt would take it as such. A name that looks like markup must still show as written.
+    if (!Qt::mightBeRichText(text)) return text;
     return QStringLiteral("<nobr>") + text.toHtmlEscaped() + QStringLiteral("</nobr>");
 }
 

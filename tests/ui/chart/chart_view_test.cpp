@@ -2,6 +2,7 @@
 
 #include <QAbstractBarSeries>
 #include <QAction>
+#include <QApplication>
 #include <QBarSet>
 #include <QChartView>
 #include <QFile>
@@ -125,13 +126,17 @@ private Q_SLOTS:
         c.select(1 << 20, "first.jsonl", numbered(1, 30));
         // Another record keeps the sliders, so process numbers 3 to 9; rows named alike stack.
         c.slide(3, 7);
-        c.select(3072, "second.jsonl", "a:1 b:1 /usr/bin/x:2 y:5 /opt/x:3 x:1 z:4 w:1 w:1 c:1");
+        c.select(3072, "second.jsonl",
+                 "a:1 b:1 /usr/bin/x:2 y:5 /usr/libexec/x:3 x:1 z:4 w:1 w:1 c:1");
         QCOMPARE(c.columns(), QStringLiteral("x:2+3+1 y:5 z:4 w:1+1"));
-        // A bar's tip names its own row of the stack, and the row's process number.
+        // A bar's tip names its own row of the stack, and the row's process number, on one line.
         auto* series = qobject_cast<QAbstractBarSeries*>(c.chart()->series().value(0));
         Q_EMIT series->hovered(true, 0, series->barSets().at(1));
         QCOMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(),
-                 QStringLiteral("/opt/x: 3 KB, process 5"));
+                 QStringLiteral("/usr/libexec/x: 3 KB, process 5"));
+        for (const QWidget* tip : QApplication::topLevelWidgets())
+            if (tip->inherits("QTipLabel"))
+                QVERIFY(tip->height() < 2 * tip->fontMetrics().height());
         auto* axis = qobject_cast<QValueAxis*>(c.chart()->axes(Qt::Vertical).value(0));
         QVERIFY(axis->min() <= 0 && axis->max() >= 6);
 
