@@ -2,8 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QSlider>
+#include <QTextBrowser>
 #include <QToolBar>
 
 #include "tests/ui/common/screenshot.h"
@@ -29,6 +32,27 @@ QString shownTitle(const QWidget* window) {
         qFatal("%s has no native window", qPrintable(window->objectName()));
     return QPlatformWindow::formatWindowTitle(window->windowHandle()->title(),
                                               QStringLiteral(" \u2014 "));
+}
+
+/// The manual's table of keys.
+QString manualKeyTable() {
+    QFile file(QStringLiteral(QUILL_MANUAL_SOURCE));
+    if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read the manual");
+    const QString manual = QString::fromUtf8(file.readAll());
+    const qsizetype from = manual.indexOf("## Keyboard shortcuts");
+    return manual.mid(from, manual.indexOf("\n## ", from + 1) - from);
+}
+
+/// Each shortcut of an action in the open windows, as the manual writes it.
+QStringList shortcutNames() {
+    QStringList names;
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        for (const QAction* action : window->findChildren<QAction*>())
+            for (const QKeySequence& keys : action->shortcuts())
+                names << keys.toString(QKeySequence::PortableText)
+                             .replace("Esc", "Escape")
+                             .replace("+-", "+\u2212");
+    return names;
 }
 
 QStringList visibleWindows() {
@@ -189,9 +213,21 @@ private Q_SLOTS:
         QCOMPARE(shownTitle(help), QStringLiteral("Help Window"));
         action("help").trigger();
         QCOMPARE(app->window(WindowId::Help), help);
-        QCOMPARE(visibleWindows(), (QStringList{"help", "main", "plot"}));
+        // About names the version and the Qt run on, and its link opens the README.
+        action("about").trigger();
+        auto& about = test::part<QLabel>(*app->window(WindowId::About), "aboutText");
+        QVERIFY(about.text().contains(QUILL_VERSION) && about.text().contains(qVersion()));
+        emit about.linkActivated("readme");
+        const QString readme =
+            qobject_cast<QTextBrowser*>(app->window(WindowId::Readme))->toPlainText();
+        QVERIFY2(readme.contains("Help ▸ About Quillometer"), qPrintable(readme.left(200)));
+        QCOMPARE(visibleWindows(), (QStringList{"about", "help", "main", "plot", "readme"}));
+        const QString keys = manualKeyTable();
+        for (const QString& shortcut : shortcutNames())
+            QVERIFY2(keys.contains(shortcut), qPrintable(shortcut));
         // Ctrl+W closes the window in hand alone.
-        for (const WindowId id : {WindowId::Help, WindowId::Plot}) {
+        for (const WindowId id :
+             {WindowId::Readme, WindowId::About, WindowId::Help, WindowId::Plot}) {
             app->window(id)->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(app->window(id)));
             QTest::keyClick(app->window(id), Qt::Key_W, Qt::ControlModifier);
