@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace quill::ui {
 
@@ -306,8 +307,11 @@ bool PDFKitView::eventFilter(QObject* watched, QEvent* event) {
             const auto* wheel = static_cast<QWheelEvent*>(event);
             if (watched != pdfView_->viewport() || !(wheel->modifiers() & Qt::ControlModifier))
                 break;
-            if (wheel->angleDelta().y() != 0)
-                zoomBy(wheel->angleDelta().y() > 0 ? kZoomStep : 1 / kZoomStep);
+            // A step for each notch; a touchpad sends a notch in many small turns.
+            wheelTurn_ += wheel->angleDelta().y();
+            const int notches = wheelTurn_ / QWheelEvent::DefaultDeltasPerStep;
+            wheelTurn_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+            if (notches != 0) zoomBy(std::pow(kZoomStep, notches));
             return true;
         }
         default:

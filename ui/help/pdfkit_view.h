@@ -77,6 +77,7 @@ private:
     QAction* zoomOut_ = nullptr;
     QAction* fitWidth_ = nullptr;
     QLabel* zoomLabel_ = nullptr;
+    int wheelTurn_ = 0;  // of the wheel with Ctrl held, in eighths of a degree, short of a notch
 };
 
 }  // namespace quill::ui
