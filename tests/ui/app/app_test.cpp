@@ -34,25 +34,21 @@ QString shownTitle(const QWidget* window) {
                                               QStringLiteral(" \u2014 "));
 }
 
-/// The manual's table of keys.
-QString manualKeyTable() {
+/// The shortcuts of the actions in the open windows that the manual's table of keys leaves out.
+QStringList unlistedShortcuts() {
     QFile file(QStringLiteral(QUILL_MANUAL_SOURCE));
-    if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read the manual");
-    const QString manual = QString::fromUtf8(file.readAll());
-    const qsizetype from = manual.indexOf("## Keyboard shortcuts");
-    return manual.mid(from, manual.indexOf("\n## ", from + 1) - from);
-}
-
-/// Each shortcut of an action in the open windows, as the manual writes it.
-QStringList shortcutNames() {
-    QStringList names;
+    const QString manual = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
+    const QString table =
+        manual.mid(manual.indexOf("## Keyboard shortcuts")).section("\n## ", 0, 0);
+    QStringList unlisted;
     for (const QWidget* window : QApplication::topLevelWidgets())
         for (const QAction* action : window->findChildren<QAction*>())
-            for (const QKeySequence& keys : action->shortcuts())
-                names << keys.toString(QKeySequence::PortableText)
-                             .replace("Esc", "Escape")
-                             .replace("+-", "+\u2212");
-    return names;
+            for (const QKeySequence& keys : action->shortcuts()) {
+                QString name = keys.toString(QKeySequence::PortableText);
+                if (!table.contains(name.replace("Esc", "Escape").replace("+-", "+\u2212")))
+                    unlisted << name;
+            }
+    return unlisted;
 }
 
 QStringList visibleWindows() {
@@ -222,9 +218,7 @@ private Q_SLOTS:
             qobject_cast<QTextBrowser*>(app->window(WindowId::Readme))->toPlainText();
         QVERIFY2(readme.contains("Help ▸ About Quillometer"), qPrintable(readme.left(200)));
         QCOMPARE(visibleWindows(), (QStringList{"about", "help", "main", "plot", "readme"}));
-        const QString keys = manualKeyTable();
-        for (const QString& shortcut : shortcutNames())
-            QVERIFY2(keys.contains(shortcut), qPrintable(shortcut));
+        QCOMPARE(unlistedShortcuts(), QStringList());
         // Ctrl+W closes the window in hand alone.
         for (const WindowId id :
              {WindowId::Readme, WindowId::About, WindowId::Help, WindowId::Plot}) {
