@@ -2,8 +2,8 @@
 # Drives the built program on a real X server (Xvfb, the xcb platform) with xdotool, as a person
 # would, and checks what the window system shows: the windows' names exactly as the server holds
 # them, that the status bar's count outlives a toolbar button's status tip, that Chart selection
-# charts only a selected row, the chart window's first size and Ctrl+W closing it, that the
-# list's filter and File > Export List as CSV save the rows shown; then the command line without
+# charts only a selected row, the chart window's first size and Ctrl+W closing it, the help
+# window's first size and the About box, that the list's filter and File > Export List as CSV save the rows shown; then the command line without
 # a display, Reload (F5) of a file that grew and then vanished, and Open Recent in a second
 # instance.
 #
@@ -218,8 +218,19 @@ fi
 shot 4-plot
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" $row key --clearmodifiers alt+h Return
-check "Quillometer Help opens \"Help Window\"" has_window "Help Window"
+if help="$(wait_window "Help Window")"; then
+  say "ok: Quillometer Help opens \"Help Window\""
+  # 800 pixels wide, the manual's pages fitted to the width show its text at its printed size.
+  check "the help window opens wide enough to read the manual" opens_at_least "$help" 800 600
+else
+  say "FAILED: Quillometer Help opens no \"Help Window\""
+  failures=$((failures + 1))
+fi
 shot 5-help
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" $row key --clearmodifiers alt+h Down Return
+check "Help > About Quillometer opens \"About Quillometer\"" has_window "About Quillometer"
+shot 5-about
 check "no window name carries a suffix" bash -c '! grep -q " — " <<<"$1"' _ "$(window_names)"
 
 # Ctrl+F, a typed filter, then File > Export List as CSV… (Alt+F, E) into a file we name.

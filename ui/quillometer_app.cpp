@@ -5,6 +5,7 @@
 #include <QIcon>
 
 #include "ui/chart/chart_view.h"
+#include "ui/help/about_view.h"
 #include "ui/help/help_view.h"
 #include "ui/main_window/content_view.h"
 #include "ui/plot/plot_view.h"
@@ -39,8 +40,8 @@ QuillometerApp::~QuillometerApp() {
 
 namespace {
 
-/// Ctrl+W closes the chart, plot and help windows, as it does a desktop's other secondary
-/// windows; the main window has Ctrl+Q, which ends the program.
+/// Ctrl+W closes the chart, plot, help, About and README windows, as it does a desktop's other
+/// secondary windows; the main window has Ctrl+Q, which ends the program.
 void addCloseKey(QWidget& window) {
     auto* close = new QAction(&window);
     close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -65,6 +66,10 @@ QWidget* QuillometerApp::makeContent(WindowId id) {
             return new PlotView(loggy_);
         case WindowId::Help:
             return new HelpView(defaultManualPath());
+        case WindowId::About:
+            return new AboutView(QStringLiteral(QUILL_VERSION), *this);
+        case WindowId::Readme:
+            return new ReadmeView();
     }
     return nullptr;
 }

@@ -12,6 +12,10 @@ QString windowIdentifier(WindowId id) {
             return QStringLiteral("plot");
         case WindowId::Help:
             return QStringLiteral("help");
+        case WindowId::About:
+            return QStringLiteral("about");
+        case WindowId::Readme:
+            return QStringLiteral("readme");
     }
     return {};
 }
@@ -26,6 +30,10 @@ QString windowName(WindowId id) {
             return QStringLiteral("Point plot");
         case WindowId::Help:
             return QStringLiteral("Help Window");
+        case WindowId::About:
+            return QStringLiteral("About Quillometer");
+        case WindowId::Readme:
+            return QStringLiteral("Quillometer README");
     }
     return {};
 }

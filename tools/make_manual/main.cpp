@@ -190,26 +190,67 @@ int pageOf(double y, double pageHeight) {
     return static_cast<int>(y / pageHeight);
 }
 
-// A heading at the foot of a page, its text on the next, helps no one: such a heading starts
-// the next page instead. Runs once the page size is known; each break moves what follows, so
-// the headings are checked in order.
-void keepHeadingsWithText(QTextDocument& document, double pageHeight) {
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const QTextBlock next = block.next();
-        if (block.blockFormat().headingLevel() == 0 || !next.isValid()) continue;
-        const double headingTop = layout->blockBoundingRect(block).top();
-        const QRectF following = layout->blockBoundingRect(next);
-        const QTextLayout* lines = next.layout();
-        const double firstLineBottom =
-            following.top() + (lines->lineCount() > 0 ? lines->lineAt(0).height() : 0.0);
-        if (pageOf(headingTop, pageHeight) == pageOf(firstLineBottom, pageHeight)) continue;
+bool startsOnAnotherPage(const QRectF& lead, const QRectF& follower, double pageHeight) {
+    return pageOf(lead.top(), pageHeight) != pageOf(follower.bottom(), pageHeight);
+}
+
+// A heading at the foot of a page, its text on the next, helps no one.
+bool headingAlone(const QAbstractTextDocumentLayout& layout, const QTextBlock& block,
+                  double pageHeight) {
+    const QTextBlock next = block.next();
+    if (block.blockFormat().headingLevel() == 0 || !next.isValid()) return false;
+    QRectF following = layout.blockBoundingRect(next);
+    const QTextLayout* lines = next.layout();
+    following.setHeight(lines->lineCount() > 0 ? lines->lineAt(0).height() : 0.0);
+    return startsOnAnotherPage(layout.blockBoundingRect(block), following, pageHeight);
+}
+
+// Nor does a table's header row at the foot of a page, its rows all on the next. The layout
+// moves a row that would cross a page's edge whole, so the tops of the rows tell.
+bool headerAlone(const QAbstractTextDocumentLayout& layout, const QTextTable& table,
+                 double pageHeight) {
+    if (table.rows() < 2) return false;
+    const auto top = [&](int row) {
+        const QRectF text =
+            layout.blockBoundingRect(table.cellAt(row, 0).firstCursorPosition().block());
+        return QRectF(text.topLeft(), QSizeF(text.width(), 0));
+    };
+    return startsOnAnotherPage(top(0), top(1), pageHeight);
+}
+
+// The table that `block` opens, if it is the first of a table's first cell.
+QTextTable* tableOpenedBy(const QTextBlock& block) {
+    QTextTable* table = QTextCursor(block).currentTable();
+    return table && table->firstPosition() == block.position() ? table : nullptr;
+}
+
+void breakBefore(QTextDocument& document, const QTextBlock& block, QTextTable* table) {
+    // The heading over a table goes along with it.
+    const QTextBlock before = table ? document.findBlock(table->firstPosition() - 1) : QTextBlock();
+    if (table && before.blockFormat().headingLevel() == 0) {
+        QTextTableFormat format = table->format();
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        table->setFormat(format);
+    } else {
         QTextBlockFormat format;
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        QTextCursor(block).mergeBlockFormat(format);
-        // The layout redoes only what it thinks changed, which after a page break misses
-        // blocks further down: lay the whole text out again.
-        document.markContentsDirty(0, document.characterCount());
+        QTextCursor(table ? before : block).mergeBlockFormat(format);
+    }
+    // The layout redoes only what it thinks changed, which after a page break misses blocks
+    // further down: lay the whole text out again.
+    document.markContentsDirty(0, document.characterCount());
+}
+
+// What reads as one starts the next page rather than being torn apart at the foot of one.
+// Runs once the page size is known; each break moves what follows, so the document is checked
+// in order.
+void keepTogether(QTextDocument& document, double pageHeight) {
+    const QAbstractTextDocumentLayout& layout = *document.documentLayout();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextTable* table = tableOpenedBy(block);
+        if (table ? headerAlone(layout, *table, pageHeight)
+                  : headingAlone(layout, block, pageHeight))
+            breakBefore(document, block, table);
     }
 }
 
@@ -244,7 +285,7 @@ bool paintPages(QPdfWriter& writer, QTextDocument& document) {
     document.documentLayout()->setPaintDevice(&writer);
     const QRectF body(0, 0, writer.width(), writer.height() - kFooterHeight);
     document.setPageSize(body.size());
-    keepHeadingsWithText(document, body.height());
+    keepTogether(document, body.height());
     const int pageCount = document.pageCount();
 
     QPainter painter;

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "ui/help/pdfkit_view.h"
+#include "ui/window_size.h"
 
 namespace quill::ui {
 
@@ -17,6 +18,9 @@ HelpView::HelpView(const QString& pdfPath, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(pdfKitView_);
     setFocusProxy(pdfKitView_);
+    // Opened at the size of its content as that wants it: fitted to a width of 800 pixels, the
+    // manual's text is as large as on paper.
+    resizeWithinScreen(*this, pdfKitView_->sizeHint());
 }
 
 }  // namespace quill::ui

@@ -133,6 +133,8 @@ void ContentView::makeActions() {
     help_ =
         makeAction(this, QStringLiteral("help"), QStringLiteral("Quillometer Help"),
                    QStringLiteral("help-contents"), QStringLiteral("Show the Quillometer manual"));
+    about_ = new QAction(QStringLiteral("&About Quillometer"), this);
+    about_->setObjectName(QStringLiteral("about"));
     for (QAction* action : {read_, chart_, plot_}) addAction(action);
     connect(read_, &QAction::triggered, this, [this] {
         chooser_.chooseStatFile(this, [this](int response, std::optional<FileLocation> location) {
@@ -144,6 +146,7 @@ void ContentView::makeActions() {
     connect(chart_, &QAction::triggered, this, &ContentView::chartSelection);
     connect(plot_, &QAction::triggered, this, [this] { openWindow_.openWindow(WindowId::Plot); });
     connect(help_, &QAction::triggered, this, [this] { openWindow_.openWindow(WindowId::Help); });
+    connect(about_, &QAction::triggered, this, [this] { openWindow_.openWindow(WindowId::About); });
 }
 
 void ContentView::makeToolbar() {
@@ -195,6 +198,7 @@ void ContentView::makeMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
     help->addAction(help_);
+    help->addAction(about_);
 }
 
 void ContentView::chartSelection() {

@@ -79,6 +79,7 @@ private:
     QAction* chart_ = nullptr;
     QAction* plot_ = nullptr;
     QAction* help_ = nullptr;
+    QAction* about_ = nullptr;
     ModelObserver* observer_ = nullptr;
     FileHistory* history_ = nullptr;
     ListFilterBar* filterBar_ = nullptr;

@@ -2,8 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QSlider>
+#include <QTextBrowser>
 #include <QToolBar>
 
 #include "tests/ui/common/screenshot.h"
@@ -29,6 +32,23 @@ QString shownTitle(const QWidget* window) {
         qFatal("%s has no native window", qPrintable(window->objectName()));
     return QPlatformWindow::formatWindowTitle(window->windowHandle()->title(),
                                               QStringLiteral(" \u2014 "));
+}
+
+/// The shortcuts of the actions in the open windows that the manual's table of keys leaves out.
+QStringList unlistedShortcuts() {
+    QFile file(QStringLiteral(QUILL_MANUAL_SOURCE));
+    const QString manual = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
+    const QString table =
+        manual.mid(manual.indexOf("## Keyboard shortcuts")).section("\n## ", 0, 0);
+    QStringList unlisted;
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        for (const QAction* action : window->findChildren<QAction*>())
+            for (const QKeySequence& keys : action->shortcuts()) {
+                QString name = keys.toString(QKeySequence::PortableText);
+                if (!table.contains(name.replace("Esc", "Escape").replace("+-", "+\u2212")))
+                    unlisted << name;
+            }
+    return unlisted;
 }
 
 QStringList visibleWindows() {
@@ -189,9 +209,19 @@ private Q_SLOTS:
         QCOMPARE(shownTitle(help), QStringLiteral("Help Window"));
         action("help").trigger();
         QCOMPARE(app->window(WindowId::Help), help);
-        QCOMPARE(visibleWindows(), (QStringList{"help", "main", "plot"}));
+        // About names the version and the Qt run on, and its link opens the README.
+        action("about").trigger();
+        auto& about = test::part<QLabel>(*app->window(WindowId::About), "aboutText");
+        QVERIFY(about.text().contains(QUILL_VERSION) && about.text().contains(qVersion()));
+        emit about.linkActivated("readme");
+        const QString readme =
+            qobject_cast<QTextBrowser*>(app->window(WindowId::Readme))->toPlainText();
+        QVERIFY2(readme.contains("Help ▸ About Quillometer"), qPrintable(readme.left(200)));
+        QCOMPARE(visibleWindows(), (QStringList{"about", "help", "main", "plot", "readme"}));
+        QCOMPARE(unlistedShortcuts(), QStringList());
         // Ctrl+W closes the window in hand alone.
-        for (const WindowId id : {WindowId::Help, WindowId::Plot}) {
+        for (const WindowId id :
+             {WindowId::Readme, WindowId::About, WindowId::Help, WindowId::Plot}) {
             app->window(id)->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(app->window(id)));
             QTest::keyClick(app->window(id), Qt::Key_W, Qt::ControlModifier);
