@@ -15,10 +15,6 @@ namespace {
 
 /// Share of the span added on each side of the data.
 constexpr double kPadFraction = 0.04;
-/// Room a time label needs, text and gap, in pixels.
-constexpr double kTimeLabelPitch = 130;
-constexpr int kMaxTimeTicks = 9;
-
 constexpr std::int64_t kDay = 86400;
 /// Between two time labels, in pixels.
 constexpr double kTimeLabelGap = 28;
@@ -182,8 +178,9 @@ struct Scale {
     const LabelWidth& width;
 };
 
-/// Puts into `ticks` the round moments of `step` from `first` to `last` whose labels lie within
-/// the axis; false where two of them would touch, or none lies within.
+/// Puts into `ticks` the round moments of `step` within `span` whose labels lie within the
+/// axis, and the title; false where two labels would come closer than their gap, or more than
+/// `most` of them would.
 bool labelRound(TimeTicks& ticks, const Step& step, const Shared& shared, WallClock& clock,
                 std::pair<std::int64_t, std::int64_t> span, const Scale& scale, double most) {
     double previousEnd = -std::numeric_limits<double>::infinity();
