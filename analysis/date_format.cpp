@@ -30,6 +30,18 @@ struct CivilDate {
     unsigned day;       // 1..31
 };
 
+// A proleptic Gregorian date to days since 1970-01-01 (Hinnant's days_from_civil).
+constexpr std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+    const std::int64_t y = month <= 2 ? year - 1 : year;
+    const std::int64_t era = floorDiv(y, 400);
+    const auto yoe = static_cast<unsigned>(y - era * 400);                               // [0, 399]
+    const unsigned doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;  // [0, 365]
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;  // [0, 146096]
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+static_assert(daysFromCivil(1970, 1, 1) == 0 && daysFromCivil(2000, 3, 1) == 11017 &&
+              daysFromCivil(1969, 12, 31) == -1 && daysFromCivil(0, 3, 1) == -719468);
+
 // Days since 1970-01-01 to a proleptic Gregorian date (Hinnant's civil_from_days). `days`
 // stays within about +-1.1e14 for any int64 instant, so every intermediate fits in int64.
 constexpr CivilDate civilFromDays(std::int64_t days) {
@@ -106,6 +118,15 @@ std::int64_t systemOffset(std::int64_t unixSeconds) {
 }
 
 }  // namespace
+
+CivilTime civilTime(std::int64_t wallSeconds) {
+    const CivilDate date = civilFromDays(floorDiv(wallSeconds, kSecondsPerDay));
+    return {date.year, date.month, date.day, floorMod(wallSeconds, kSecondsPerDay)};
+}
+
+std::int64_t wallSeconds(std::int64_t year, unsigned month, unsigned day) {
+    return daysFromCivil(year, month, day) * kSecondsPerDay;
+}
 
 DateFormatter::DateFormatter(Pattern pattern) : pattern_(pattern) {
     // The C library need not re-read TZ, so pick up whatever the caller set before making us.

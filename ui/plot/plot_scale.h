@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 namespace quill::ui {
 
@@ -58,15 +61,24 @@ AxisRange valueRange(double low, double high, double minimumPad);
 /// numbers only.
 double niceStep(double span, int labels);
 
-/// How the time axis labels its ticks.
+/// The marks of a time axis: ticks on round moments of the local time zone, each labelled with
+/// what tells it from the others, and a title naming what they all share.
 struct TimeTicks {
-    int count = 2;   ///< ticks, the two ends included
-    QString format;  ///< QDateTime format of each label
+    QList<double> moments;  ///< seconds since 1970, ascending
+    QStringList labels;     ///< one a moment, each different
+    QString title;
 };
 
-/// Ticks for a time axis over `seconds` drawn `pixels` wide: as many as fit without their labels
-/// touching, each label as precise as the interval between ticks needs.
-TimeTicks timeTicks(AxisRange seconds, double pixels);
+/// Pixels that the text of a time label takes.
+using LabelWidth = std::function<double(const QString&)>;
+
+/// Ticks for a time axis over `seconds` drawn `pixels` wide: the closest round moments, every 1,
+/// 2, 5, 10, 15 or 30 seconds or minutes, 1, 2, 3, 6 or 12 hours, 1 or 2 days, on Mondays, on
+/// the first of every 1, 3 or 6 months or of 1, 2 or 5 times a power of ten years, whose labels
+/// keep apart whole. A label lies within the axis, or at most `overhang` pixels past its right
+/// end; a tick whose label would not is left out. The labels say no more than the interval
+/// needs, and the year stands in each of them where it changes, in the title otherwise.
+TimeTicks timeTicks(AxisRange seconds, double pixels, double overhang, const LabelWidth& width);
 
 /// `seconds` since 1970-01-01 00:00:00 UTC as "HH:mm:ssZ yyyy-MM-dd" in the local time zone,
 /// the seconds of the instant's floor; instants beyond the calendar's reach are clamped to it.

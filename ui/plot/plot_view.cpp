@@ -90,14 +90,15 @@ void PlotView::buildBlocks() {
 
 void PlotView::alignCharts() {
     // The widest axis sets the edges for all: an instant then lies at the same x in each chart,
-    // whatever the width of its value labels. A hidden chart has no say; showing it lays it out
-    // again, which aligns them anew.
+    // whatever the width of its value labels, and a chart without a legend keeps its room, so
+    // that the plot areas are as tall as each other. A hidden chart has no say; showing it lays
+    // it out again, which aligns them anew.
     QMarginsF insets;
     for (std::size_t i = 0; i < BlockCount; ++i) {
         if (!shown_[i]) continue;
         const QMarginsF& own = blocks_[i]->chart().ownInsets();
-        insets.setLeft(std::max(insets.left(), own.left()));
-        insets.setRight(std::max(insets.right(), own.right()));
+        insets = {std::max(insets.left(), own.left()), std::max(insets.top(), own.top()),
+                  std::max(insets.right(), own.right()), std::max(insets.bottom(), own.bottom())};
     }
     for (PlotBlock* block : blocks_) block->chart().alignPlotArea(insets);
 }

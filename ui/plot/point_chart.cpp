@@ -1,8 +1,8 @@
 #include "ui/plot/point_chart.h"
 
+#include <QCategoryAxis>
 #include <QChart>
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
@@ -37,6 +37,11 @@ constexpr double kValueLabelPitch = 28;
 const QMargins kMargins(4, 4, 16, 4);
 /// Between the legend's title and its first entry, in pixels.
 constexpr double kLegendTitleGap = 4;
+/// Where the time axis's categories start, in milliseconds: left of any moment it shows, so
+/// that the boundary there is never drawn and every category ends on a tick.
+constexpr double kCategoriesStart = -kSecondsLimit * 2000;
+/// What a time label keeps clear of the chart's right edge, in pixels.
+constexpr double kRightClearance = 2;
 
 qint64 wholeMilliseconds(double seconds) {
     return std::llround(std::clamp(seconds, -kSecondsLimit, kSecondsLimit) * 1000);
@@ -92,8 +97,12 @@ QSize PointChart::sizeHint() const {
 }
 
 void PointChart::buildAxes(const QString& valueTitle) {
-    timeAxis_ = new QDateTimeAxis(this);
-    timeAxis_->setTitleText(QStringLiteral("Date"));
+    // Ticks on round moments, each labelled on it: the categories end on the ticks.
+    timeAxis_ = new QCategoryAxis(this);
+    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    timeAxis_->setStartValue(kCategoriesStart);
+    // The ticks keep their labels apart; an axis that cuts them short would only make "…".
+    timeAxis_->setTruncateLabels(false);
     valueAxis_ = new QValueAxis(this);
     valueAxis_->setTitleText(valueTitle);
     valueAxis_->setLabelFormat(QStringLiteral("%.0f"));
@@ -151,8 +160,10 @@ void PointChart::alignPlotArea(const QMarginsF& insets) {
     const auto widening = [](double wanted, double own) {
         return static_cast<int>(std::lround(std::max(wanted - own, 0.0)));
     };
-    const QMargins alignment(widening(insets.left(), ownInsets_.left()), 0,
-                             widening(insets.right(), ownInsets_.right()), 0);
+    const QMargins alignment(widening(insets.left(), ownInsets_.left()),
+                             widening(insets.top(), ownInsets_.top()),
+                             widening(insets.right(), ownInsets_.right()),
+                             widening(insets.bottom(), ownInsets_.bottom()));
     if (alignment == alignment_) return;
     alignment_ = alignment;
     chart()->setMargins(kMargins + alignment_);
@@ -198,8 +209,7 @@ void PointChart::applyRanges() {
     // The axis keeps whole milliseconds: the dots are placed on the very range it shows.
     const qint64 first = wholeMilliseconds(time.min);
     const qint64 last = wholeMilliseconds(time.max);
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(first),
-                        QDateTime::fromMSecsSinceEpoch(last));
+    timeAxis_->setRange(static_cast<double>(first), static_cast<double>(last));
     timeRange_ = {static_cast<double>(first) / 1000, static_cast<double>(last) / 1000};
     valueRange_ = fittedValueRange();
     // The axis makes its ticks at once: the old interval over a range grown a millionfold would
@@ -221,19 +231,40 @@ void PointChart::followPlotArea(const QRectF& plotArea) {
     fitTicks(plotArea);
     placeLegendTitle();
     // What the chart needs for itself is what it has, less what it was given to line up.
-    const QMarginsF own(plotArea.left() - alignment_.left(), 0,
-                        chart()->size().width() - plotArea.right() - alignment_.right(), 0);
+    const QSizeF size = chart()->size();
+    const QMarginsF own(plotArea.left() - alignment_.left(), plotArea.top() - alignment_.top(),
+                        size.width() - plotArea.right() - alignment_.right(),
+                        size.height() - plotArea.bottom() - alignment_.bottom());
     if (own == ownInsets_) return;
     ownInsets_ = own;
     Q_EMIT ownInsetsChanged();
 }
 
 void PointChart::fitTicks(const QRectF& plotArea) {
-    const TimeTicks ticks = timeTicks(timeRange_, plotArea.width());
-    if (timeAxis_->tickCount() != ticks.count) timeAxis_->setTickCount(ticks.count);
-    if (timeAxis_->format() != ticks.format) timeAxis_->setFormat(ticks.format);
+    const QFontMetricsF metrics(timeAxis_->labelsFont());
+    const double overhang = chart()->size().width() - plotArea.right() - kRightClearance;
+    showTicks(timeTicks(timeRange_, plotArea.width(), overhang, [&metrics](const QString& text) {
+        return metrics.horizontalAdvance(text);
+    }));
     const double step = valueStep(plotArea.height());
     if (valueAxis_->tickInterval() != step) valueAxis_->setTickInterval(step);
+}
+
+void PointChart::showTicks(const TimeTicks& ticks) {
+    if (timeAxis_->titleText() != ticks.title) timeAxis_->setTitleText(ticks.title);
+    QStringList labels = ticks.labels;
+    QList<double> ends;
+    for (const double moment : ticks.moments) ends.push_back(moment * 1000);
+    // An axis without categories lays out nothing, not even its title: one ends unlabelled at the
+    // right edge.
+    if (labels.isEmpty()) {
+        labels.push_back(QStringLiteral(" "));
+        ends.push_back(timeAxis_->max());
+    }
+    if (labels == timeAxis_->categoriesLabels() && ends == tickEnds_) return;
+    for (const QString& label : timeAxis_->categoriesLabels()) timeAxis_->remove(label);
+    for (qsizetype i = 0; i < labels.size(); ++i) timeAxis_->append(labels[i], ends[i]);
+    tickEnds_ = ends;
 }
 
 AxisRange PointChart::fittedValueRange() const {

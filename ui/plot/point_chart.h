@@ -9,7 +9,7 @@
 #include "ui/plot/plot_scale.h"
 #include "ui/plot/plot_series.h"
 
-class QDateTimeAxis;
+class QCategoryAxis;
 class QGraphicsSimpleTextItem;
 class QRubberBand;
 class QScatterSeries;
@@ -22,7 +22,7 @@ namespace quill::ui {
 
 class PointLayer;
 
-/// A point chart over time: a date axis below, a value axis on the left, one dot per point.
+/// A point chart over time: a time axis below, a value axis on the left, one dot per point.
 /// The chart keeps its axes, legend and palette, but its series stay empty: they own the axes,
 /// give each distinct value its legend entry and colour, and the dots themselves are drawn by a
 /// `PointLayer` in the chart's scene. Moving the pointer over the chart reports the moment under
@@ -55,12 +55,11 @@ public:
     /// empty, or a span that covers the full range, shows the full range.
     void setVisibleSpan(std::optional<AxisRange> span);
 
-    /// How far the plot area lies from the chart's left and right edges when the chart is laid
-    /// out for itself alone: its margins, and its axis with the labels it shows now.
+    /// How far the plot area lies from the chart's edges when the chart is laid out for itself
+    /// alone: its margins, its axes with the labels they show now, and its legend.
     const QMarginsF& ownInsets() const { return ownInsets_; }
-    /// Widens the margins so that the plot area lies `insets.left()` from the chart's left edge
-    /// and `insets.right()` from its right one, to the nearest whole pixel; never closer than
-    /// its own insets.
+    /// Widens the margins so that the plot area lies `insets` from the chart's edges, to the
+    /// nearest whole pixel; never closer than its own insets.
     void alignPlotArea(const QMarginsF& insets);
 
     /// The moment, in seconds since 1970, that the time axis shows at `x` in the viewport's
@@ -68,7 +67,7 @@ public:
     std::optional<double> momentAt(double x) const;
 
     const PointLayer& layer() const { return *layer_; }
-    QDateTimeAxis* timeAxis() const { return timeAxis_; }
+    QCategoryAxis* timeAxis() const { return timeAxis_; }
     QValueAxis* valueAxis() const { return valueAxis_; }
 
     QSize sizeHint() const override;
@@ -99,6 +98,7 @@ private:
     void applyRanges();
     void followPlotArea(const QRectF& plotArea);
     void fitTicks(const QRectF& plotArea);
+    void showTicks(const TimeTicks& ticks);
     /// The value axis's range for the points in view.
     AxisRange fittedValueRange() const;
     /// The value axis's tick interval for the range it shows over `height` pixels.
@@ -119,7 +119,7 @@ private:
 
     bool legend_;
     PlotSeries points_;
-    QDateTimeAxis* timeAxis_ = nullptr;
+    QCategoryAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxis_ = nullptr;
     QList<QScatterSeries*> series_;
     PointLayer* layer_ = nullptr;                     ///< owned by the chart
@@ -132,7 +132,8 @@ private:
     bool banding_ = false;  ///< the drag selects a span rather than pans
     QRubberBand* band_ = nullptr;
     QMarginsF ownInsets_;
-    QMargins alignment_;  ///< added to the margins to line the plot area up
+    QList<double> tickEnds_;  ///< where the time axis's categories end, in milliseconds
+    QMargins alignment_;      ///< added to the margins to line the plot area up
     AxisRange timeRange_ = defaultTimeRange();
     AxisRange valueRange_ = defaultValueRange();
 };

@@ -18,9 +18,15 @@ QString text(AxisRange span) {
     return QString::number(span.min, 'g', 12) + " to " + QString::number(span.max, 'g', 12);
 }
 
-QString ticks(double span, double pixels) {
-    const TimeTicks result = timeTicks({1.7e9, 1.7e9 + span}, pixels);
-    return QString::number(result.count) + ' ' + result.format;
+/// The title and labels of a time axis over `span` seconds from `from`, `pixels` wide, its labels
+/// 7 pixels a character and free to reach 10 pixels past its end, in the time zone `zone`; with
+/// `first`, the first tick's moment instead.
+QString ticks(const char* zone, double from, double span, double pixels, bool first = false) {
+    test::ScopedTimeZone tz(zone);
+    const auto width = [](const QString& label) { return 7.0 * static_cast<double>(label.size()); };
+    const TimeTicks result = timeTicks({from, from + span}, pixels, 10, width);
+    if (first) return QString::number(result.moments.value(0), 'f', 0);
+    return result.title + ": " + result.labels.join(' ');
 }
 
 QString at(const char* zone, double seconds) {
@@ -139,10 +145,41 @@ private Q_SLOTS:
         // Times so far out that doubles lie seconds apart: a narrower span would scatter dots.
         QTest::newRow("narrowest: far out")
             << QString::number(minimumSpan({9e18, 9.1e18}), 'f', 0) << "1024000";
-        QTest::newRow("ticks: narrow, the two ends") << ticks(3600, 100) << "2 MM-dd HH:mm";
-        QTest::newRow("ticks: seconds apart") << ticks(120, 800) << "7 HH:mm:ss";
-        QTest::newRow("ticks: years apart") << ticks(40 * 365 * 86400.0, 800) << "7 yyyy-MM";
-        QTest::newRow("ticks: wide, capped") << ticks(9 * 86400.0, 5000) << "9 yyyy-MM-dd";
+        constexpr double kHour = 3600, kDay = 86400, kYear = 365.2425 * kDay;
+        // 1.7e9 is 2023-11-14 22:13:20 UTC.
+        QTest::newRow("ticks: seconds")
+            << ticks("UTC", 1.7e9, 120, 400)
+            << "Time on 2023-11-14: 22:13:30 22:14:00 22:14:30 22:15:00";
+        QTest::newRow("ticks: half-hour zone")
+            << ticks("Asia/Kolkata", 1.7e9, 6 * kHour, 400)
+            << "Time on 2023-11-15: 04:00 05:00 06:00 07:00 08:00 09:00";
+        QTest::newRow("ticks: on the zone's hour")
+            << ticks("Asia/Kolkata", 1.7e9, 6 * kHour, 400, true) << "1700001000";
+        // The labels that would reach past either end are left out: midnight, and 09:00.
+        QTest::newRow("ticks: hours over midnight") << ticks("Europe/Paris", 1.7e9, 10 * kHour, 400)
+                                                    << "Time in 2023: 11-15 03:00 11-15 06:00";
+        QTest::newRow("ticks: days")
+            << ticks("UTC", 1.7e9, 10 * kDay, 400) << "Date in 2023: 11-17 11-19 11-21 11-23";
+        QTest::newRow("ticks: weeks over new year")
+            << ticks("UTC", 1.7e9 + 36 * kDay, 21 * kDay, 800)
+            << "Date: 2023-12-25 2024-01-01 2024-01-08";
+        QTest::newRow("ticks: months")
+            << ticks("UTC", 1.7e9, kYear, 800) << "Date: 2024-01 2024-04 2024-07 2024-10";
+        QTest::newRow("ticks: decades")
+            << ticks("UTC", -8e7, 57 * kYear, 400) << "Date: 1970 1980 1990 2000 2010 2020";
+        // The year stands in the title, or in each label where it changes within the span.
+        QTest::newRow("ticks: another year")
+            << ticks("UTC", 6e8, 3 * kDay, 400) << "Date in 1989: 01-06 01-07 01-08";
+        QTest::newRow("ticks: narrow over new year")
+            << ticks("UTC", 1.7e9 + 47 * kDay, 10 * kHour, 200) << "Time: 2024-01-01 03:00";
+        QTest::newRow("ticks: too narrow")
+            << ticks("UTC", 1.7e9, 10 * kHour, 30) << "Time in 2023: ";
+        // 02:00 never comes that night.
+        QTest::newRow("ticks: clocks go forward")
+            << ticks("Europe/Paris", 1711839600, 5 * kHour, 400)
+            << "Time on 2024-03-31: 01:00 03:00 04:00 05:00";
+        QTest::newRow("ticks: far out")
+            << ticks("UTC", -1e14, 2e14, 400) << "Date: 2000001 BC 0001 BC 2000000";
         // The moment a header shows, in the local time zone; the zones themselves are the date
         // formatter's, tested with it.
         QTest::newRow("floored") << at("Europe/Paris", 1709644029.9) << "14:07:09+0100 2024-03-05";

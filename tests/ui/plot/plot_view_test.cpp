@@ -1,6 +1,6 @@
 #include "ui/plot/plot_view.h"
 
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
 #include <QFile>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
@@ -298,9 +298,8 @@ private:
     AxisRange shown() {
         QList<AxisRange> spans;
         for (const QString& key : kKeys) {
-            const QDateTimeAxis* axis = chart(key).timeAxis();
-            spans << AxisRange{static_cast<double>(axis->min().toMSecsSinceEpoch()) / 1e3,
-                               static_cast<double>(axis->max().toMSecsSinceEpoch()) / 1e3};
+            const QCategoryAxis* axis = chart(key).timeAxis();
+            spans << AxisRange{axis->min() / 1e3, axis->max() / 1e3};
         }
         if (spans.count(spans[0]) == spans.size()) return spans[0];
         qWarning("the time axes show different spans");
@@ -319,9 +318,25 @@ private:
         return {area.left() + share * area.width(), area.center().y()};
     }
 
-    /// Checks that the plot areas of the shown charts share their left and right edges, to
-    /// within the whole pixels that their margins come in.
+    /// Checks that the plot areas of the shown charts share their left and right edges and are
+    /// as tall as each other, to within the whole pixels that their margins and the blocks'
+    /// heights come in, and that
+    /// each chart shows a time label and every text whole.
     void checkPlotEdges() {
+        for (const QString& key : kKeys) {
+            const QChart& c = *chart(key).chart();
+            if (!chart(key).isVisibleTo(view_.get())) continue;
+            for (const QGraphicsItem* item : c.scene()->items()) {
+                const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
+                const QString shown = text && item->isVisible() ? text->toPlainText() : QString();
+                QVERIFY2(!shown.contains(u'…') && !shown.contains("..."),
+                         qPrintable(key + ": " + shown));
+            }
+            const QStringList labels = chart(key).timeAxis()->categoriesLabels();
+            QVERIFY2(std::ranges::any_of(
+                         labels, [&c](const QString& l) { return !shownText(c, l).isNull(); }),
+                     qPrintable(key + ": " + labels.join('|')));
+        }
         QList<QRectF> areas;
         for (const QString& key : kKeys) {
             const QPoint origin = chart(key).viewport()->mapTo(view_.get(), QPoint());
@@ -331,7 +346,8 @@ private:
         QDebug(&apart) << "plot areas apart:" << areas;
         for (const QRectF& area : areas)
             QVERIFY2(std::abs(area.left() - areas[0].left()) < 1 &&
-                         std::abs(area.right() - areas[0].right()) < 1,
+                         std::abs(area.right() - areas[0].right()) < 1 &&
+                         std::abs(area.height() - areas[0].height()) <= 1,
                      qPrintable(apart));
     }
 
