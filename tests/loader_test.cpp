@@ -146,8 +146,8 @@ TEST(Load, ALoadStoppedAnywhereEndsAsOneStoppedAtOnce) {
                     control.cancel();
                     return 0;
                 });
-                const LoadOutcome outcome = model.applyLoad(
-                    readStatSource("big.jsonl", source, &control, {4096, threads}));
+                const LoadOutcome outcome =
+                    model.applyLoad(readStatSource("big.jsonl", source, &control, {4096, threads}));
                 EXPECT_EQ(outcome.status, cancel ? LoadStatus::Ignored : LoadStatus::ReadFailed);
                 EXPECT_EQ(outcome.error, cancel ? "" : "Input/output error");
                 EXPECT_EQ(shown(model), cancel ? before : "big.jsonl 0  0 3 0 5000");
