@@ -8,6 +8,7 @@
 #include "ui/help/help_view.h"
 #include "ui/main_window/content_view.h"
 #include "ui/plot/plot_view.h"
+#include "ui/processes/processes_view.h"
 
 namespace quill::ui {
 
@@ -65,6 +66,11 @@ QWidget* QuillometerApp::makeContent(WindowId id) {
             return new PlotView(loggy_);
         case WindowId::Help:
             return new HelpView(defaultManualPath());
+        case WindowId::Processes:
+            return new ProcessesView(loggy_, [this](const QString& name) {
+                openWindow(WindowId::Main);
+                qobject_cast<ContentView*>(window(WindowId::Main))->filterByProcess(name);
+            });
     }
     return nullptr;
 }

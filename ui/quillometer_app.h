@@ -20,7 +20,7 @@ void nameProgram();
 /// its icon. Call once, after the QApplication exists and before any window opens.
 void nameApplication();
 
-/// The application: owns the one model, made before any window, and the four single windows.
+/// The application: owns the one model, made before any window, and the single windows.
 /// Opening a window that is open raises it with its state; opening a closed one makes fresh
 /// content; closing a window destroys only its content.
 class QuillometerApp final : public QObject, public WindowOpener {
@@ -45,7 +45,7 @@ private:
 
     Quillstat loggy_;  // first member: made before, and destroyed after, every window
     std::unique_ptr<FileChooser> chooser_;
-    std::array<QPointer<QWidget>, 4> windows_;
+    std::array<QPointer<QWidget>, kAllWindows.size()> windows_;
 };
 
 }  // namespace quill::ui

@@ -12,6 +12,8 @@ QString windowIdentifier(WindowId id) {
             return QStringLiteral("plot");
         case WindowId::Help:
             return QStringLiteral("help");
+        case WindowId::Processes:
+            return QStringLiteral("processes");
     }
     return {};
 }
@@ -26,6 +28,8 @@ QString windowName(WindowId id) {
             return QStringLiteral("Point plot");
         case WindowId::Help:
             return QStringLiteral("Help Window");
+        case WindowId::Processes:
+            return QStringLiteral("Processes");
     }
     return {};
 }

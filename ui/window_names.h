@@ -5,16 +5,16 @@
 
 namespace quill::ui {
 
-/// The application's four single windows.
-enum class WindowId { Main, Chart, Plot, Help };
-inline constexpr std::array<WindowId, 4> kAllWindows{WindowId::Main, WindowId::Chart,
-                                                     WindowId::Plot, WindowId::Help};
+/// The application's single windows.
+enum class WindowId { Main, Chart, Plot, Help, Processes };
+inline constexpr std::array<WindowId, 5> kAllWindows{
+    WindowId::Main, WindowId::Chart, WindowId::Plot, WindowId::Help, WindowId::Processes};
 
-/// "main", "chart", "plot" or "help": the window's object name, by which tests and the
+/// "main", "chart", "plot", "help" or "processes": the window's object name, by which tests and the
 /// window manager find it.
 QString windowIdentifier(WindowId id);
 /// The window's own title, shown while its content sets none: "Quillometer", "Bar chart",
-/// "Point plot", "Help Window".
+/// "Point plot", "Help Window", "Processes".
 QString windowName(WindowId id);
 
 /// Opens a window by identifier: shows a fresh one, or raises the open one with its state.
