@@ -93,6 +93,24 @@ void rankByBytes(std::vector<ProcessTotal>& totals, const StatTable& table) {
     });
 }
 
+std::optional<StringTable::Id> processId(const StatTable& table, std::string_view name) {
+    const StringTable& strings = table.strings();
+    for (StringTable::Id id = 0; id < strings.size(); ++id)
+        if (strings[id] == name) return id;
+    return std::nullopt;
+}
+
+std::vector<std::uint32_t> rowsListing(const StatTable& table, StringTable::Id name) {
+    std::vector<std::uint32_t> rows;
+    for (std::size_t row = 0; row < table.size(); ++row)
+        for (std::size_t p = table.processBegin(row); p < table.processEnd(row); ++p)
+            if (table.processNameId(p) == name) {
+                rows.push_back(static_cast<std::uint32_t>(row));
+                break;
+            }
+    return rows;
+}
+
 std::int64_t clampedToInt64(Int128 value) noexcept {
     constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t kLeast = std::numeric_limits<std::int64_t>::min();

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "analysis/stat_table.h"
@@ -35,6 +37,13 @@ std::vector<ProcessTotal> processTotals(const StatTable& table, TimeWindow windo
 
 /// Most bytes first; ties by name in byte order, which is UTF-8 code point order.
 void rankByBytes(std::vector<ProcessTotal>& totals, const StatTable& table);
+
+/// The id of the text `name` (whole, byte for byte) in `table`'s strings, or nothing when the
+/// table holds no such text. A file's name has an id too, which no record lists as a process.
+std::optional<StringTable::Id> processId(const StatTable& table, std::string_view name);
+
+/// The rows of `table` whose records list the process `name` at least once, in file order.
+std::vector<std::uint32_t> rowsListing(const StatTable& table, StringTable::Id name);
 
 /// `value` as the nearest signed 64-bit number: figures are exact until they are shown.
 std::int64_t clampedToInt64(Int128 value) noexcept;

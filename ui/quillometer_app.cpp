@@ -9,6 +9,7 @@
 #include "ui/help/help_view.h"
 #include "ui/main_window/content_view.h"
 #include "ui/plot/plot_view.h"
+#include "ui/processes/processes_view.h"
 
 namespace quill::ui {
 
@@ -70,6 +71,11 @@ QWidget* QuillometerApp::makeContent(WindowId id) {
             return new AboutView(QStringLiteral(QUILL_VERSION), *this);
         case WindowId::Readme:
             return new ReadmeView();
+        case WindowId::Processes:
+            return new ProcessesView(loggy_, [this](const QString& name) {
+                openWindow(WindowId::Main);
+                qobject_cast<ContentView*>(window(WindowId::Main))->filterByProcess(name);
+            });
     }
     return nullptr;
 }

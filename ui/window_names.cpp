@@ -16,6 +16,8 @@ QString windowIdentifier(WindowId id) {
             return QStringLiteral("about");
         case WindowId::Readme:
             return QStringLiteral("readme");
+        case WindowId::Processes:
+            return QStringLiteral("processes");
     }
     return {};
 }
@@ -34,6 +36,8 @@ QString windowName(WindowId id) {
             return QStringLiteral("About Quillometer");
         case WindowId::Readme:
             return QStringLiteral("Quillometer README");
+        case WindowId::Processes:
+            return QStringLiteral("Processes");
     }
     return {};
 }

@@ -193,6 +193,11 @@ void ContentView::makeMenus() {
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(chart_);
     view->addAction(plot_);
+    QAction* processes = view->addAction(QStringLiteral("&Processes"), this,
+                                         [this] { openWindow_.openWindow(WindowId::Processes); });
+    processes->setObjectName(QStringLiteral("processes"));
+    processes->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    processes->setStatusTip(QStringLiteral("Show what each process wrote over the whole file"));
     view->addSeparator();
     view->addAction(filterBar_->showAction());
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));

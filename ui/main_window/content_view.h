@@ -44,6 +44,9 @@ public:
     /// desktop, dropped on the window, picked from Open Recent or reloaded). The file is read
     /// in the background; the window shows the previous one until the new one is read whole.
     void openFile(const QString& path);
+    /// Shows only the lines whose records list the process `name`, as the Processes window
+    /// asks: the filter bar names it, and its button or Escape shows every line again.
+    void filterByProcess(const QString& name);
 
 private:
     void draw();

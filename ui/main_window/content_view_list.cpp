@@ -43,6 +43,10 @@ void ContentView::makeListTools() {
     exportList_->setEnabled(false);
 }
 
+void ContentView::filterByProcess(const QString& name) {
+    filterBar_->showProcess(name);
+}
+
 void ContentView::showRecordCount() {
     // Before any file there is nothing to count.
     const bool none = loggy_.fileName().empty() && listModel_->totalRows() == 0;

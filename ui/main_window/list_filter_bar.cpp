@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 
 #include "ui/main_window/stat_list_model.h"
 
@@ -37,6 +39,7 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
     label->setBuddy(field_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(makeProcessPart());
     layout->addWidget(label);
     layout->addWidget(field_);
 
@@ -67,6 +70,45 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
             });
     });
     hide();
+}
+
+QWidget* ListFilterBar::makeProcessPart() {
+    processPart_ = new QWidget;
+    processName_ = new QLabel;
+    processName_->setObjectName(QStringLiteral("processFilter"));
+    processName_->setTextFormat(Qt::PlainText);
+    auto* clear = new QToolButton;
+    clear->setObjectName(QStringLiteral("clearProcess"));
+    clear->setIcon(QIcon::fromTheme(QStringLiteral("edit-clear"),
+                                    style()->standardIcon(QStyle::SP_LineEditClearButton)));
+    clear->setToolTip(QStringLiteral("Show the records of every process"));
+    clear->setAutoRaise(true);
+    connect(clear, &QToolButton::clicked, this, &ListFilterBar::clearProcess);
+    auto* layout = new QHBoxLayout(processPart_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(processName_);
+    layout->addWidget(clear);
+    processPart_->hide();
+    return processPart_;
+}
+
+void ListFilterBar::showProcess(const QString& name) {
+    list_.setProcessFilter(name.toStdString());
+    processName_->setText(QStringLiteral("Process: ") + name);
+    processPart_->show();
+    show();
+    updateEscape();
+    Q_EMIT applied();
+}
+
+void ListFilterBar::clearProcess() {
+    if (field_->text().isEmpty()) {
+        dismiss();
+        return;
+    }
+    list_.setProcessFilter(std::nullopt);
+    processPart_->hide();
+    Q_EMIT applied();
 }
 
 void ListFilterBar::open() {
@@ -119,6 +161,8 @@ void ListFilterBar::dismiss() {
         field_->clear();
     }
     list_.setFilter({});
+    list_.setProcessFilter(std::nullopt);
+    processPart_->hide();
     // A long list's index is as large as its texts: not kept while nobody filters.
     list_.releaseFilterIndex();
     hide();

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QTimer;
 
@@ -17,7 +18,8 @@ QString recordCountText(const StatListModel& list);
 
 /// The field above the list that filters it. Hidden until its action (Ctrl+F) shows it;
 /// Escape clears the filter and hides it again. Typing filters after a short pause, so that a
-/// burst of keys on a long list costs one pass, not one per key.
+/// burst of keys on a long list costs one pass, not one per key. A process filter, set from the
+/// Processes window, shows here as "Process: NAME" with a button that clears it.
 class ListFilterBar final : public QWidget {
     Q_OBJECT
 public:
@@ -33,6 +35,8 @@ public:
     /// Leaves Escape to the window while `yield` holds: it then has a more urgent use (stopping
     /// a load), and the field closes on the Escape after.
     void yieldEscape(bool yield);
+    /// Shows only the lines that list the process `name`, together with the text filter.
+    void showProcess(const QString& name);
 
 Q_SIGNALS:
     /// The list shows other rows: after each filtering and after `dismiss()`.
@@ -46,11 +50,16 @@ private:
     void applyNow();
     /// Clears the filter and hides the field.
     void dismiss();
+    /// Clears the process filter; the bar closes with it when no text is typed either.
+    void clearProcess();
+    QWidget* makeProcessPart();
     void prepare();
     void updateEscape();
 
     StatListModel& list_;
     QLineEdit* field_ = nullptr;
+    QWidget* processPart_ = nullptr;
+    QLabel* processName_ = nullptr;
     QTimer* pause_ = nullptr;
     QAction* show_ = nullptr;
     QAction* escape_ = nullptr;

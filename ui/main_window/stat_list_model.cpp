@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <limits>
 
+#include "analysis/process_totals.h"
 #include "records/wide_int.h"
 #include "ui/qt_text.h"
 
@@ -43,6 +45,7 @@ void StatListModel::refresh() {
     }
     offeredTable_ = nullptr;
     offeredIndex_ = nullptr;
+    findProcessRows();
     if (isFiltered()) filterNow({});
     durationChars_ = widestDuration();
     endResetModel();
@@ -65,7 +68,7 @@ int StatListModel::widestDuration() const {
 
 void StatListModel::setFilter(const std::string& needle) {
     if (needle == needle_) return;
-    const std::string previous = isFiltered() ? needle_ : std::string();
+    const std::string previous = needle_;
     beginResetModel();
     needle_ = needle;
     if (isFiltered())
@@ -75,6 +78,23 @@ void StatListModel::setFilter(const std::string& needle) {
     endResetModel();
 }
 
+void StatListModel::setProcessFilter(std::optional<std::string> name) {
+    if (name == process_) return;
+    beginResetModel();
+    process_ = std::move(name);
+    findProcessRows();
+    if (isFiltered())
+        filterNow({});
+    else
+        shown_ = {};
+    endResetModel();
+}
+
+void StatListModel::findProcessRows() {
+    const auto id = process_ ? processId(*table_, *process_) : std::nullopt;
+    processRows_ = id ? rowsListing(*table_, *id) : RowIndices();
+}
+
 void StatListModel::prepareFilter() {
     if (indexed_) return;
     index_ = ListSearchIndex(*table_);
@@ -82,7 +102,7 @@ void StatListModel::prepareFilter() {
 }
 
 void StatListModel::releaseFilterIndex() {
-    if (isFiltered()) return;
+    if (!needle_.empty()) return;
     index_ = {};
     indexed_ = false;
 }
@@ -94,9 +114,20 @@ void StatListModel::offerFilterIndex(std::shared_ptr<const StatTable> table,
 }
 
 void StatListModel::filterNow(const std::string& previous) {
-    prepareFilter();
-    shown_ = !previous.empty() && narrows(previous, needle_) ? index_.narrow(shown_, needle_)
-                                                             : index_.filter(needle_);
+    if (needle_.empty()) {
+        shown_ = processRows_;
+    } else {
+        // Narrowing keeps to the rows shown, which are already among the process's.
+        prepareFilter();
+        shown_ = !previous.empty() && narrows(previous, needle_) ? index_.narrow(shown_, needle_)
+                                                                 : index_.filter(needle_);
+        if (process_) {
+            RowIndices both;
+            std::set_intersection(shown_.begin(), shown_.end(), processRows_.begin(),
+                                  processRows_.end(), std::back_inserter(both));
+            shown_ = std::move(both);
+        }
+    }
     // Beyond the rows an int can count, lines are not shown at all.
     const auto end =
         std::lower_bound(shown_.begin(), shown_.end(), static_cast<std::uint32_t>(total_));

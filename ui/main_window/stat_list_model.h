@@ -49,7 +49,11 @@ public:
     void offerFilterIndex(std::shared_ptr<const StatTable> table,
                           std::shared_ptr<ListSearchIndex> index);
     const std::string& filter() const { return needle_; }
-    bool isFiltered() const { return !needle_.empty(); }
+    /// Shows only the lines whose records list the process `name` (its whole name), besides
+    /// the text filter; every line again for nothing. Kept by name across loads.
+    void setProcessFilter(std::optional<std::string> name);
+    const std::optional<std::string>& processFilter() const { return process_; }
+    bool isFiltered() const { return !needle_.empty() || process_.has_value(); }
     /// The list's indices of the rows shown while filtered; nullptr when every line shows.
     const RowIndices* filteredRows() const { return isFiltered() ? &shown_ : nullptr; }
     /// Lines in the list at the last refresh, shown or not.
@@ -72,6 +76,7 @@ private:
     /// The table's index of the line shown in `row`, or nothing when no row has that number.
     std::optional<std::size_t> indexOf(int row) const;
     void filterNow(const std::string& previous);
+    void findProcessRows();
 
     const Quillstat& model_;
     std::shared_ptr<const StatTable> table_;
@@ -80,6 +85,8 @@ private:
     int durationChars_ = 0;
     std::string needle_;
     RowIndices shown_;  ///< while filtered, at most `total_` rows
+    std::optional<std::string> process_;
+    RowIndices processRows_;  ///< the lines listing `process_`
     /// The lines of the last refresh, made searchable when a filter first needs them.
     ListSearchIndex index_;
     bool indexed_ = false;
