@@ -18,8 +18,9 @@ enum class Field : std::uint8_t {
     PointsSpecial,
     RatesPoints,
     StartTime,
+    PlotSpan,
 };
-inline constexpr std::size_t kFieldCount = 8;
+inline constexpr std::size_t kFieldCount = 9;
 
 class FieldSet {
 public:

@@ -8,16 +8,10 @@
 #include <vector>
 
 #include "analysis/stat_table.h"
+#include "analysis/time_span.h"
 #include "records/wide_int.h"
 
 namespace quill {
-
-/// The records whose time lies from `from` to `to`, both included.
-struct TimeWindow {
-    std::int64_t from = std::numeric_limits<std::int64_t>::min();
-    std::int64_t to = std::numeric_limits<std::int64_t>::max();
-    bool contains(std::int64_t time) const noexcept { return from <= time && time <= to; }
-};
 
 /// What one process wrote over the records of a window: sums exact, whatever they reach, so
 /// that only their printing has to decide what to do with a figure past 64 bits.

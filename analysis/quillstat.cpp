@@ -16,6 +16,11 @@ void Quillstat::setStartTime(std::int64_t time) {
     write(Field::StartTime, startTime_, time);
 }
 
+void Quillstat::setPlotSpan(std::optional<TimeSpan> span) {
+    if (span == plotSpan_) return;
+    write(Field::PlotSpan, plotSpan_, span);
+}
+
 void Quillstat::setStatList(std::shared_ptr<const StatTable> table) {
     if (!table) table = std::make_shared<const StatTable>();
     write(Field::StatList, statList_, std::move(table));
@@ -30,6 +35,8 @@ void Quillstat::appendSelectedStatStats(StatStats row) {
 LoadOutcome Quillstat::applyLoad(StatLoad load) {
     if (load.status == LoadStatus::Ignored) return {};
     setFileName(std::move(load.fileName));
+    // A span of the file before means nothing in the next one.
+    setPlotSpan(std::nullopt);
     if (load.status == LoadStatus::ReadFailed) {
         setStatList(nullptr);
         setRatesPoints({});

@@ -11,6 +11,7 @@
 #include "analysis/series.h"
 #include "analysis/stat_load.h"
 #include "analysis/stat_table.h"
+#include "analysis/time_span.h"
 #include "records/records.h"
 #include "records/uuid.h"
 
@@ -54,11 +55,15 @@ public:
     const PointSeries& pointsSpecial() const { return read(Field::PointsSpecial, pointsSpecial_); }
     const RateSeries& ratesPoints() const { return read(Field::RatesPoints, ratesPoints_); }
     std::int64_t startTime() const { return read(Field::StartTime, startTime_); }
+    /// The span of time the plot window shows, which the windows that follow the plot follow;
+    /// empty while it shows the whole file. Every load empties it.
+    const std::optional<TimeSpan>& plotSpan() const { return read(Field::PlotSpan, plotSpan_); }
 
-    // Writes. `setFileName` and `setStartTime` store and notify only when the value differs;
-    // every other write notifies, even when it changes nothing.
+    // Writes. `setFileName`, `setStartTime` and `setPlotSpan` store and notify only when the
+    // value differs; every other write notifies, even when it changes nothing.
     void setFileName(std::string name);
     void setStartTime(std::int64_t time);
+    void setPlotSpan(std::optional<TimeSpan> span);
     /// An empty table for nullptr.
     void setStatList(std::shared_ptr<const StatTable> table);
     void setSelectedStat(std::optional<StatEntry> entry) {
@@ -119,6 +124,7 @@ private:
     PointSeries pointsSpecial_;
     RateSeries ratesPoints_;
     std::int64_t startTime_ = kInitialStartTime;
+    std::optional<TimeSpan> plotSpan_;
 };
 
 }  // namespace quill
