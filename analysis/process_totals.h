@@ -25,6 +25,8 @@ struct ProcessTotal {
     std::uint32_t peakRow = 0;  ///< that record's row
     std::int64_t first = 0;     ///< the least time of a record listing it
     std::int64_t last = 0;      ///< the greatest
+
+    friend bool operator==(const ProcessTotal&, const ProcessTotal&) = default;
 };
 
 /// Sums processes a record at a time, the records in any order, and totals summed elsewhere

@@ -11,6 +11,7 @@
 
 #include "analysis/date_format.h"
 #include "analysis/derivation.h"
+#include "analysis/process_index.h"
 #include "analysis/quillstat.h"
 #include "analysis/record_decoding.h"
 #include "fuzz/invariants.h"
@@ -113,6 +114,35 @@ void checkChunks(std::string_view text, const StatTable& whole,
               "chains of categories cross chunks");
 }
 
+/// The index over time sums any window as reading every line again does, and its buckets hold
+/// every byte of the records they cover, once.
+void checkProcesses(const std::shared_ptr<const StatTable>& table) {
+    using namespace quill;
+    const ProcessIndex index(table);
+    const auto same = [&](TimeWindow window) {
+        std::vector<ProcessTotal> plain = processTotals(*table, window);
+        std::vector<ProcessTotal> indexed = index.totals(window);
+        rankByBytes(plain, *table);
+        rankByBytes(indexed, *table);
+        return plain == indexed;
+    };
+    check(same({}), "the index sums the whole file as every line does");
+    if (table->empty()) return;
+    const std::int64_t middle = index.firstTime() / 2 + index.lastTime() / 2;
+    check(same({index.firstTime(), middle}) && same({middle, index.lastTime()}),
+          "the index sums half the file as its lines do");
+    // Within reach of the calendar, every record falls in a bucket.
+    constexpr std::int64_t kNear = std::int64_t{1} << 50;
+    if (index.firstTime() < -kNear || index.lastTime() > kNear) return;
+    const ProcessBuckets buckets =
+        index.buckets({}, 2, bucketUnitFor(index.lastTime() - index.firstTime(), 50));
+    Int128 inBuckets = 0;
+    for (const Int128& bytes : buckets.bytes) inBuckets += bytes;
+    Int128 inFile = 0;
+    for (const ProcessTotal& total : index.totals({})) inFile += total.bytes;
+    check(buckets.buckets() <= 100'001 && inBuckets == inFile, "every byte in one bucket");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -126,6 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkLines(model, expected);
     check(model.selectedDateText() == "date not available", "no selection, no date");
     const std::shared_ptr<const StatTable> first = model.statListTable();
+    checkProcesses(first);
     if (!first->empty()) {
         checkSelection(model, 0);
         checkSelection(model, first->size() - 1);
