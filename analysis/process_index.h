@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "analysis/process_totals.h"
@@ -59,8 +60,20 @@ public:
     ProcessBuckets buckets(TimeWindow window, std::size_t top, BucketUnit unit) const;
 
 private:
+    void orderByTime();
+    /// Sums each block of `byTime_` ahead, on every core.
+    void sumBlocks();
+    /// Where the records of `window` begin and end in `byTime_`.
+    std::pair<std::size_t, std::size_t> positions(TimeWindow window) const;
+    /// Adds the records from `begin` to `end` of `byTime_`, whole blocks by their totals.
+    void sum(std::size_t begin, std::size_t end, ProcessSummer& summer) const;
+    void fillBuckets(TimeWindow window, ProcessBuckets& result) const;
+
     std::shared_ptr<const StatTable> table_;
     std::vector<std::uint32_t> byTime_;  ///< rows by time, file order among equal times
+    /// The totals of each block of rows of `byTime_`, block b's from `blockStarts_[b]`.
+    std::vector<ProcessTotal> blockTotals_;
+    std::vector<std::size_t> blockStarts_;
 };
 
 }  // namespace quill

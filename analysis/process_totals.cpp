@@ -8,82 +8,97 @@ namespace {
 
 constexpr std::uint32_t kUnseen = 0xffffffff;
 
-/// Sums one record at a time: a process's occurrences within the record first, so that its
-/// peak compares whole records.
-class TotalsBuilder {
-public:
-    explicit TotalsBuilder(const StatTable& table)
-        : table_(table), slotOf_(table.strings().size(), kUnseen) {}
+}  // namespace
 
-    void addRecord(std::size_t row) {
-        touched_.clear();
-        const auto category = static_cast<std::size_t>(table_.category(row));
-        for (std::size_t p = table_.processBegin(row); p < table_.processEnd(row); ++p)
-            addOccurrence(static_cast<std::uint32_t>(row), category, p);
-        const std::int64_t time = table_.unixTime(row);
-        for (const std::uint32_t slot : touched_) closeRecord(slots_[slot], time);
+ProcessSummer::ProcessSummer(const StatTable& table)
+    : table_(table), slotOf_(table.strings().size(), kUnseen) {}
+
+ProcessSummer::Slot& ProcessSummer::slotOf(StringTable::Id name) {
+    std::uint32_t& index = slotOf_[name];
+    if (index == kUnseen) {
+        index = static_cast<std::uint32_t>(slots_.size());
+        slots_.push_back({.total = {.name = name}});
     }
+    return slots_[index];
+}
 
-    std::vector<ProcessTotal> take() {
-        std::vector<ProcessTotal> totals;
-        totals.reserve(slots_.size());
-        for (Slot& slot : slots_) {
-            ProcessTotal& total = totals.emplace_back(slot.total);
-            for (const Int128& bytes : total.byCategory) total.bytes += bytes;
-        }
-        return totals;
-    }
-
-private:
-    /// A total and the record being summed into it, side by side: one cache line to touch.
-    struct Slot {
-        ProcessTotal total;
-        Int128 inRecord = 0;              ///< bytes in the record being summed
-        std::uint32_t lastRow = kUnseen;  ///< the last record listing it
-    };
-
-    void addOccurrence(std::uint32_t row, std::size_t category, std::size_t p) {
+void ProcessSummer::addRecord(std::size_t row) {
+    touched_.clear();
+    const auto category = static_cast<std::size_t>(table_.category(row));
+    const auto at = static_cast<std::uint32_t>(row);
+    for (std::size_t p = table_.processBegin(row); p < table_.processEnd(row); ++p) {
         const StringTable::Id name = table_.processNameId(p);
-        std::uint32_t& index = slotOf_[name];
-        if (index == kUnseen) {
-            index = static_cast<std::uint32_t>(slots_.size());
-            slots_.push_back({.total = {.name = name}});
-        }
+        if (slotOf_[name] == kUnseen) slotOf(name);
+        const std::uint32_t index = slotOf_[name];
         Slot& slot = slots_[index];
         const Int128 size = table_.processSize(p);
         slot.total.byCategory[category] += size;
-        if (slot.lastRow != row) {
-            slot.lastRow = row;
+        if (slot.lastRow != at) {
+            slot.lastRow = at;
             slot.inRecord = 0;
             touched_.push_back(index);
         }
         slot.inRecord += size;
     }
+    const std::int64_t time = table_.unixTime(row);
+    for (const std::uint32_t index : touched_) closeRecord(slots_[index], at, time);
+}
 
-    static void closeRecord(Slot& slot, std::int64_t time) {
-        ProcessTotal& total = slot.total;
-        if (total.records == 0 || slot.inRecord > total.peakBytes) {
-            total.peakBytes = slot.inRecord;
-            total.peakTime = time;
-        }
-        total.first = total.records == 0 ? time : std::min(total.first, time);
-        total.last = total.records == 0 ? time : std::max(total.last, time);
-        ++total.records;
-    }
+namespace {
 
-    const StatTable& table_;
-    std::vector<std::uint32_t> slotOf_;  ///< by name id: its slot, or kUnseen
-    std::vector<Slot> slots_;
-    std::vector<std::uint32_t> touched_;  ///< slots the record being summed lists
-};
+/// Whether a peak of `bytes` in `row` beats `total`'s: more bytes, or as many earlier in the file.
+bool beatsPeak(const ProcessTotal& total, const Int128& bytes, std::uint32_t row) {
+    return total.records == 0 || bytes > total.peakBytes ||
+           (bytes == total.peakBytes && row < total.peakRow);
+}
 
 }  // namespace
 
+void ProcessSummer::closeRecord(Slot& slot, std::uint32_t row, std::int64_t time) {
+    ProcessTotal& total = slot.total;
+    if (beatsPeak(total, slot.inRecord, row)) {
+        total.peakBytes = slot.inRecord;
+        total.peakTime = time;
+        total.peakRow = row;
+    }
+    total.first = total.records == 0 ? time : std::min(total.first, time);
+    total.last = total.records == 0 ? time : std::max(total.last, time);
+    ++total.records;
+}
+
+void ProcessSummer::addTotal(const ProcessTotal& part) {
+    if (part.records == 0) return;
+    ProcessTotal& total = slotOf(part.name).total;
+    for (std::size_t c = 0; c < total.byCategory.size(); ++c)
+        total.byCategory[c] += part.byCategory[c];
+    if (beatsPeak(total, part.peakBytes, part.peakRow)) {
+        total.peakBytes = part.peakBytes;
+        total.peakTime = part.peakTime;
+        total.peakRow = part.peakRow;
+    }
+    total.first = total.records == 0 ? part.first : std::min(total.first, part.first);
+    total.last = total.records == 0 ? part.last : std::max(total.last, part.last);
+    total.records += part.records;
+}
+
+std::vector<ProcessTotal> ProcessSummer::take() {
+    std::vector<ProcessTotal> totals;
+    totals.reserve(slots_.size());
+    for (const Slot& slot : slots_) {
+        ProcessTotal& total = totals.emplace_back(slot.total);
+        total.bytes = 0;
+        for (const Int128& bytes : total.byCategory) total.bytes += bytes;
+        slotOf_[total.name] = kUnseen;
+    }
+    slots_.clear();
+    return totals;
+}
+
 std::vector<ProcessTotal> processTotals(const StatTable& table, TimeWindow window) {
-    TotalsBuilder builder(table);
+    ProcessSummer summer(table);
     for (std::size_t row = 0; row < table.size(); ++row)
-        if (window.contains(table.unixTime(row))) builder.addRecord(row);
-    return builder.take();
+        if (window.contains(table.unixTime(row))) summer.addRecord(row);
+    return summer.take();
 }
 
 void rankByBytes(std::vector<ProcessTotal>& totals, const StatTable& table) {

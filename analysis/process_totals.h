@@ -22,8 +22,37 @@ struct ProcessTotal {
     std::array<Int128, 3> byCategory{};  ///< bytes by the record's Category
     Int128 peakBytes = 0;                ///< the most in one record, its occurrences there summed
     std::int64_t peakTime = 0;  ///< the time of the first record, in file order, with that peak
+    std::uint32_t peakRow = 0;  ///< that record's row
     std::int64_t first = 0;     ///< the least time of a record listing it
     std::int64_t last = 0;      ///< the greatest
+};
+
+/// Sums processes a record at a time, the records in any order, and totals summed elsewhere
+/// over other records: what it gives depends only on which records went in, never on their
+/// order, as a peak's tie goes to the record first in the file.
+class ProcessSummer {
+public:
+    explicit ProcessSummer(const StatTable& table);
+
+    void addRecord(std::size_t row);
+    /// Adds `part`, the total of one process over records none of which were added already.
+    void addTotal(const ProcessTotal& part);
+    /// The totals so far, in order of first appearance; starts again empty.
+    std::vector<ProcessTotal> take();
+
+private:
+    struct Slot {
+        ProcessTotal total;
+        Int128 inRecord = 0;                 ///< bytes in the record being summed
+        std::uint32_t lastRow = 0xffffffff;  ///< the last record listing it
+    };
+    Slot& slotOf(StringTable::Id name);
+    void closeRecord(Slot& slot, std::uint32_t row, std::int64_t time);
+
+    const StatTable& table_;
+    std::vector<std::uint32_t> slotOf_;  ///< by name id: its slot, or none
+    std::vector<Slot> slots_;
+    std::vector<std::uint32_t> touched_;  ///< slots the record being summed lists
 };
 
 /// Every process of `table`'s records within `window`, in order of first appearance.

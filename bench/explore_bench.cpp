@@ -1,9 +1,9 @@
 // quillometer-explore-bench: what exploring a large list costs, headless. Prints one line,
 // each figure the worst of several tries:
-//   explore: rows=… filter_ms=… zoom_ms=… csv_ms=… top_ms=…
+//   explore: rows=… filter_ms=… zoom_ms=… csv_ms=… top_ms=… span_ms=…
 // filter_ms is one keystroke in the list's filter, zoom_ms one zoom or pan step of the plot,
-// csv_ms the export of every row to a file, top_ms the totals of every process over the whole
-// file, ranked.
+// csv_ms the export of every row to a file, top_ms the Processes window's table for the whole
+// file, span_ms its table and chart over time after one zoom step of the plot.
 
 #include <QApplication>
 #include <algorithm>
@@ -13,10 +13,12 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
-#include "analysis/process_totals.h"
+#include "analysis/process_index.h"
 #include "analysis/quillstat.h"
 #include "bench/explore_list.h"
 #include "bench/stat_generator.h"
@@ -62,20 +64,45 @@ std::string zoomFigure([[maybe_unused]] quill::Quillstat& model, [[maybe_unused]
 #endif
 }
 
-double worstTotalsMs(const quill::StatTable& table, int tries) {
+template <typename Work>
+double worstMs(int tries, Work work) {
     double worst = 0;
-    std::size_t processes = 0;
     for (int i = 0; i < tries; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        std::vector<quill::ProcessTotal> totals = quill::processTotals(table);
-        quill::rankByBytes(totals, table);
+        work();
         const std::chrono::duration<double, std::milli> spent =
             std::chrono::steady_clock::now() - start;
         worst = std::max(worst, spent.count());
-        processes = totals.size();
     }
-    std::fprintf(stderr, "  process totals: %zu processes\n", processes);
     return worst;
+}
+
+/// The Processes window's figures: its table for the whole file, from the loaded list, and,
+/// once its index over time is made in the background, its table and chart over time after one
+/// zoom step of the plot.
+std::pair<double, double> processFigures(const quill::Quillstat& model, int tries) {
+    using namespace quill;
+    const double topMs = worstMs(tries, [&] {
+        std::vector<ProcessTotal> totals = processTotals(model.statList());
+        rankByBytes(totals, model.statList());
+    });
+    std::unique_ptr<ProcessIndex> index;
+    const double indexMs =
+        worstMs(tries, [&] { index = std::make_unique<ProcessIndex>(model.statListTable()); });
+    std::fprintf(stderr, "  processes: the index over time made in %.1f ms\n", indexMs);
+    // One wheel step zooms in by a fifth about the pointer, here the middle.
+    const std::int64_t span = index->lastTime() - index->firstTime();
+    const TimeWindow window{index->firstTime() + span / 10, index->lastTime() - span / 10};
+    std::size_t buckets = 0;
+    const double spanMs = worstMs(tries, [&] {
+        std::vector<ProcessTotal> totals = index->totals(window);
+        rankByBytes(totals, index->table());
+        const ProcessBuckets chart =
+            index->buckets(window, 8, bucketUnitFor(window.to - window.from, 120));
+        buckets = chart.buckets();
+    });
+    std::fprintf(stderr, "  processes: %zu buckets over the zoomed span\n", buckets);
+    return {topMs, spanMs};
 }
 
 }  // namespace
@@ -94,9 +121,10 @@ int main(int argc, char** argv) {
         const std::string zoomMs = zoomFigure(model, options.tries);
         // Beside the generated file: on the same disk as the files a user would export.
         const double csvMs = quill::bench::worstCsvExportMs(model, options.dir, options.tries);
-        const double topMs = worstTotalsMs(model.statList(), options.tries);
-        std::printf("explore: rows=%zu filter_ms=%.1f zoom_ms=%s csv_ms=%.1f top_ms=%.1f\n",
-                    model.statList().size(), filterMs, zoomMs.c_str(), csvMs, topMs);
+        const auto [topMs, spanMs] = processFigures(model, options.tries);
+        std::printf(
+            "explore: rows=%zu filter_ms=%.1f zoom_ms=%s csv_ms=%.1f top_ms=%.1f span_ms=%.1f\n",
+            model.statList().size(), filterMs, zoomMs.c_str(), csvMs, topMs, spanMs);
         std::fflush(stdout);
         // Leaves at once: tearing the windows and the model down is not what is measured.
         std::_Exit(0);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "analysis/process_index.h"
 #include "analysis/process_totals.h"
 #include "analysis/quillstat.h"
 #include "tests/support.h"
@@ -184,8 +185,7 @@ TEST(SelectStat, MakesOneRowPerProcessByItsLastPathComponent) {
 }
 
 /// The ranked totals as "name bytes records persist/special/other peak@time first-last;".
-std::string ranked(const StatTable& table, TimeWindow window) {
-    std::vector<ProcessTotal> totals = processTotals(table, window);
+std::string ranked(const StatTable& table, std::vector<ProcessTotal> totals) {
     rankByBytes(totals, table);
     std::string out;
     const auto n = [](Int128 value) { return std::to_string(clampedToInt64(value)); };
@@ -240,8 +240,68 @@ TEST(ProcessTotals, SumEveryOccurrenceExactlyAndRankByBytesThenName) {
             bytes += statLine(l.time, l.bytes, l.file, l.procs) + "\nnot json\n";
         Quillstat model;
         model.loadStatBytes("f.jsonl", bytes);
-        EXPECT_EQ(ranked(model.statList(), c.window), c.expected);
+        EXPECT_EQ(ranked(model.statList(), processTotals(model.statList(), c.window)), c.expected);
+        const ProcessIndex index(model.statListTable());
+        EXPECT_EQ(ranked(model.statList(), index.totals(c.window)), c.expected);
     }
+}
+
+TEST(ProcessIndex, AnyWindowSumsAsReadingEveryLineAgainWould) {
+    // Lines out of time order, many at one time, across blocks of summed lines.
+    std::string bytes;
+    std::uint64_t state = 7;
+    const auto next = [&](std::uint64_t below) {
+        return ((state = state * 6364136223846793005u + 1442695040888963407u) >> 33) % below;
+    };
+    for (int i = 0; i < 5000; ++i) {
+        std::vector<Proc> procs;
+        for (std::uint64_t p = next(4); p > 0; --p)
+            procs.push_back(
+                {"p" + std::to_string(next(12)), static_cast<long long>(next(5000)) - 100});
+        bytes += statLine(1700000000 + static_cast<std::int64_t>(next(100000)), 0,
+                          i % 3 ? "Persist/x" : "Special/y", procs) +
+                 "\n";
+    }
+    Quillstat model;
+    model.loadStatBytes("f.jsonl", bytes);
+    const StatTable& table = model.statList();
+    const ProcessIndex index(model.statListTable());
+    for (int i = 0; i < 40; ++i) {
+        const std::int64_t from = 1700000000 + static_cast<std::int64_t>(next(100000));
+        const TimeWindow window{from, from + static_cast<std::int64_t>(next(60000))};
+        EXPECT_EQ(ranked(table, index.totals(window)), ranked(table, processTotals(table, window)));
+    }
+    EXPECT_EQ(ranked(table, index.totals({})), ranked(table, processTotals(table, {})));
+}
+
+TEST(ProcessIndex, BucketsFollowTheCalendar) {
+    // 2024-01-31 23:30 UTC, a Wednesday; 2024-02-01 00:10; 2024-02-05 (a Monday) 12:00.
+    Quillstat model;
+    model.loadStatBytes("f.jsonl",
+                        statLine(1706743800, 0, "Persist/1", {{"a", 1}, {"b", 2}}) + "\n" +
+                            statLine(1706746200, 0, "Persist/2", {{"a", 4}, {"c", 8}}) + "\n" +
+                            statLine(1707134400, 0, "Special/1", {{"c", 16}}) + "\n");
+    const ProcessIndex index(model.statListTable());
+    const auto shown = [&](BucketUnit unit, std::size_t top) {
+        const ProcessBuckets b = index.buckets({}, top, unit);
+        std::string out;
+        for (const StringTable::Id name : b.processes)
+            out += std::string(index.table().strings()[name]) + ' ';
+        for (std::size_t k = 0; k < b.buckets(); ++k) {
+            out += '|' + std::to_string(b.starts[k]);
+            for (std::size_t j = 0; j < b.series(); ++j)
+                out += ' ' + std::to_string(clampedToInt64(b.at(k, j)));
+        }
+        return out + '|' + std::to_string(b.starts.back());
+    };
+    // Every bucket from the first record's to the last's, the empty ones too.
+    EXPECT_EQ(shown(BucketUnit::Month, 2), "c a |1704067200 0 1 2|1706745600 24 4 0|1709251200");
+    EXPECT_EQ(shown(BucketUnit::Week, 1), "c |1706486400 8 7|1707091200 16 0|1707696000");
+    const ProcessBuckets days = index.buckets({}, 8, BucketUnit::Day);
+    EXPECT_EQ(days.buckets(), 6u);
+    EXPECT_EQ(days.starts.front(), 1706659200);
+    EXPECT_EQ(bucketUnitFor(3600 * 24, 120), BucketUnit::Hour);
+    EXPECT_EQ(bucketUnitFor(std::int64_t{86400} * 365 * 30, 120), BucketUnit::Month);
 }
 
 }  // namespace

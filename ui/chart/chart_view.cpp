@@ -159,18 +159,31 @@ QString ChartView::imageName() const {
     return file.isEmpty() ? QStringLiteral("chart") : file + QStringLiteral("-chart");
 }
 
+QString ChartView::imageCaption() const {
+    const std::optional<StatEntry>& stat = loggy_.selectedStat();
+    QStringList parts{QString::fromStdString(loggy_.fileName())};
+    if (stat) parts << toQString(stat->file);
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(" \u2014 "));
+}
+
 void ChartView::buildSliders(QVBoxLayout& stack) {
+    // A widget of their own, which a saved image leaves out: the image shows the bars, not the
+    // controls that picked them.
+    auto* controls = new QWidget(content_);
+    controls->setObjectName(QStringLiteral("chartControls"));
     // A grid rather than two rows of their own, so that both tracks start and end together.
-    auto* grid = new QGridLayout;
+    auto* grid = new QGridLayout(controls);
     grid->setContentsMargins(kSliderPadding, 0, kSliderPadding, 0);
     grid->setColumnStretch(2, 1);
     startSlider_ = addSlider(*grid, 0, {"start", "Start", 1, 40, 1});
     widthSlider_ = addSlider(*grid, 1, {"width", "Width", 6, 25, 12});
     // Beside the sliders rather than the header: at the window's least size the header needs
     // its whole width and the chart every pixel of height.
-    grid->addWidget(addImageSaving(*content_, [this] { return imageName(); }), 0, 4, 2, 1,
+    const ImageSource source{[this] { return imageName(); }, [this] { return imageCaption(); }};
+    grid->addWidget(addImageSaving(*content_, *controls, source), 0, 4, 2, 1,
                     Qt::AlignRight | Qt::AlignVCenter);
-    stack.addLayout(grid);
+    stack.addWidget(controls);
 }
 
 QSlider* ChartView::addSlider(QGridLayout& grid, int row, const SliderSetup& setup) {

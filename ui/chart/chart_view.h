@@ -41,6 +41,8 @@ private:
     void buildSliders(QVBoxLayout& stack);
     /// The name a saved image of the window is offered under, without suffix.
     QString imageName() const;
+    /// What tells a saved image apart: the statistics file and the charted record's file.
+    QString imageCaption() const;
     QSlider* addSlider(QGridLayout& grid, int row, const SliderSetup& setup);
     void buildChart(QVBoxLayout& stack);
 

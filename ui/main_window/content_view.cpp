@@ -11,12 +11,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidgetAction>
+#include <algorithm>
 
 #include "ui/main_window/file_drop.h"
 #include "ui/main_window/file_history.h"
 #include "ui/main_window/list_filter_bar.h"
 #include "ui/main_window/message_row.h"
 #include "ui/main_window/stat_list_model.h"
+#include "ui/main_window/toolbar_dialog.h"
 #include "ui/window_size.h"
 
 namespace quill::ui {
@@ -135,6 +137,10 @@ void ContentView::makeActions() {
                    QStringLiteral("help-contents"), QStringLiteral("Show the Quillometer manual"));
     about_ = new QAction(QStringLiteral("&About Quillometer"), this);
     about_->setObjectName(QStringLiteral("about"));
+    // Also in the View menu: with every item hidden, the toolbar leaves nothing to right-click.
+    customizeToolbar_ = new QAction(QStringLiteral("Customize &Toolbar\u2026"), this);
+    customizeToolbar_->setObjectName(QStringLiteral("customizeToolbar"));
+    connect(customizeToolbar_, &QAction::triggered, this, &ContentView::customizeToolbar);
     for (QAction* action : {read_, chart_, plot_}) addAction(action);
     connect(read_, &QAction::triggered, this, [this] {
         chooser_.chooseStatFile(this, [this](int response, std::optional<FileLocation> location) {
@@ -163,9 +169,44 @@ void ContentView::makeToolbar() {
         QAction* item = toolbar_->addWidget(button);
         item->setObjectName(action->objectName() + QStringLiteral(".item"));
         item->setText(action->text());
+        item->setData(action->objectName());
     }
+    arrangeToolbar(storedToolbar(toolbarItems()));
     toolbar_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(toolbar_, &QWidget::customContextMenuRequested, this, &ContentView::showToolbarMenu);
+}
+
+QList<ToolbarItem> ContentView::toolbarItems() const {
+    QList<ToolbarItem> items;
+    for (const QAction* item : toolbar_->actions())
+        items.append({item->data().toString(), item->text(), item->isVisible()});
+    return items;
+}
+
+void ContentView::arrangeToolbar(const QList<ToolbarItem>& items) {
+    const QList<QAction*> actions = toolbar_->actions();
+    for (const ToolbarItem& wanted : items) {
+        const auto item = std::ranges::find_if(
+            actions, [&wanted](const QAction* a) { return a->data().toString() == wanted.name; });
+        if (item == actions.end()) continue;
+        // Taken out and put back at the end: the items come to stand in the order given.
+        toolbar_->removeAction(*item);
+        toolbar_->addAction(*item);
+        (*item)->setVisible(wanted.shown);
+    }
+}
+
+void ContentView::customizeToolbar() {
+    QList<ToolbarItem> defaults;
+    for (const QAction* action : {read_, chart_, plot_})
+        defaults.append({action->objectName(), action->text(), true});
+    auto* dialog = new ToolbarDialog(toolbarItems(), defaults, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        arrangeToolbar(dialog->items());
+        storeToolbar(toolbarItems());
+    });
+    dialog->open();
 }
 
 void ContentView::showToolbarMenu(const QPoint& position) {
@@ -175,8 +216,13 @@ void ContentView::showToolbarMenu(const QPoint& position) {
         QAction* toggle = menu.addAction(item->text());
         toggle->setCheckable(true);
         toggle->setChecked(item->isVisible());
-        connect(toggle, &QAction::toggled, item, &QAction::setVisible);
+        connect(toggle, &QAction::toggled, this, [this, item](bool shown) {
+            item->setVisible(shown);
+            storeToolbar(toolbarItems());
+        });
     }
+    menu.addSeparator();
+    menu.addAction(customizeToolbar_);
     menu.exec(toolbar_->mapToGlobal(position));
 }
 
@@ -200,6 +246,7 @@ void ContentView::makeMenus() {
     processes->setStatusTip(QStringLiteral("Show what each process wrote over the whole file"));
     view->addSeparator();
     view->addAction(filterBar_->showAction());
+    view->addAction(customizeToolbar_);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
     help->addAction(help_);

@@ -25,6 +25,7 @@ class FileHistory;
 class ListFilterBar;
 class StatFileLoader;
 class StatListModel;
+struct ToolbarItem;
 
 /// The main window: the title names the loaded file, the list shows every line, and the
 /// toolbar reads a file, charts the selected line and opens the plot.
@@ -54,6 +55,11 @@ private:
     void makeToolbar();
     void makeMenus();
     void showToolbarMenu(const QPoint& position);
+    /// The toolbar's items as it shows them now.
+    QList<ToolbarItem> toolbarItems() const;
+    /// Orders the toolbar's items and shows or hides each as `items` says.
+    void arrangeToolbar(const QList<ToolbarItem>& items);
+    void customizeToolbar();
     void reportLoad(const LoadOutcome& outcome, const QString& fileName);
     // Loads in the background, with their progress in the status bar.
     void makeLoadIndicator();
@@ -83,6 +89,7 @@ private:
     QAction* plot_ = nullptr;
     QAction* help_ = nullptr;
     QAction* about_ = nullptr;
+    QAction* customizeToolbar_ = nullptr;
     ModelObserver* observer_ = nullptr;
     FileHistory* history_ = nullptr;
     ListFilterBar* filterBar_ = nullptr;

@@ -24,14 +24,7 @@ namespace quill::ui {
 
 PlotView::PlotView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy_(loggy) {
     auto* stack = new QVBoxLayout(this);
-    // The toggles keep to the middle; the image button stands at the right of their row.
-    auto* top = new QGridLayout();
-    top->setColumnStretch(0, 1);
-    top->setColumnStretch(2, 1);
-    top->addWidget(buildToggles(), 0, 1);
-    top->addWidget(addImageSaving(*this, [this] { return imageName(); }), 0, 2,
-                   Qt::AlignRight | Qt::AlignVCenter);
-    stack->addLayout(top);
+    stack->addWidget(buildControls());
     buildBlocks();
     for (PlotBlock* block : blocks_) stack->addWidget(block, 1);
     // Takes the room of the hidden blocks, so the ones left keep to the top.
@@ -42,6 +35,22 @@ PlotView::PlotView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy_(
 }
 
 PlotView::~PlotView() = default;
+
+QWidget* PlotView::buildControls() {
+    // A widget of their own, which a saved image leaves out: it shows the charts alone.
+    auto* controls = new QWidget(this);
+    controls->setObjectName(QStringLiteral("plotControls"));
+    // The toggles keep to the middle; the image button stands at the right of their row.
+    auto* top = new QGridLayout(controls);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setColumnStretch(0, 1);
+    top->setColumnStretch(2, 1);
+    top->addWidget(buildToggles(), 0, 1);
+    const ImageSource source{[this] { return imageName(); }, [this] { return imageCaption(); }};
+    top->addWidget(addImageSaving(*this, *controls, source), 0, 2,
+                   Qt::AlignRight | Qt::AlignVCenter);
+    return controls;
+}
 
 QWidget* PlotView::buildToggles() {
     auto* toggles = new QWidget(this);
@@ -85,6 +94,8 @@ void PlotView::buildBlocks() {
         connect(&block->chart(), &PointChart::ownInsetsChanged, this, &PlotView::alignCharts);
         // The charts share one span of time: zooming or panning one moves them all.
         connect(&block->chart(), &PointChart::visibleSpanChanged, this, &PlotView::showSpan);
+        // The size of a drawing of the window depends on the dots of all the charts shown.
+        block->chart().layer().setShapeTest([this] { return shownPoints() <= kMostPointShapes; });
     }
 }
 
@@ -128,6 +139,18 @@ QString PlotView::imageName() const {
     return stem.isEmpty() ? QStringLiteral("plot") : stem + QStringLiteral("-plot");
 }
 
+QString PlotView::imageCaption() const {
+    const QString file = QString::fromStdString(loggy_.fileName());
+    const PointChart& chart = blocks_[Rate]->chart();
+    bool charted = false;
+    for (const PlotBlock* block : blocks_) charted = charted || !block->chart().points().empty();
+    if (!charted) return file;
+    // All three charts show one span of time.
+    const AxisRange span = chart.visibleSpan().value_or(chart.fullTimeRange());
+    const QString shown = instantText(span.min) + QStringLiteral(" to ") + instantText(span.max);
+    return file.isEmpty() ? shown : file + QStringLiteral(", ") + shown;
+}
+
 void PlotView::showSpan(const std::optional<AxisRange>& span) {
     for (PlotBlock* block : blocks_) block->chart().setVisibleSpan(span);
 }
@@ -153,6 +176,13 @@ void PlotView::observe() {
     watch([this] { showPoints(Rate, PlotSeries(loggy_.ratesPoints())); });
     watch([this] { showPoints(Persist, PlotSeries(loggy_.pointsPersist())); });
     watch([this] { showPoints(Special, PlotSeries(loggy_.pointsSpecial())); });
+}
+
+std::size_t PlotView::shownPoints() const {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < BlockCount; ++i)
+        if (shown_[i]) count += blocks_[i]->chart().layer().pointsInView();
+    return count;
 }
 
 int PlotView::rasterRebuildCount() const {

@@ -44,6 +44,7 @@ Q_SIGNALS:
 private:
     enum Block : std::size_t { Rate, Persist, Special, BlockCount };
 
+    QWidget* buildControls();
     QWidget* buildToggles();
     void addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text);
     void buildBlocks();
@@ -53,6 +54,10 @@ private:
     void showSpan(const std::optional<AxisRange>& span);
     /// The name a saved image of the window is offered under, without suffix.
     QString imageName() const;
+    /// What tells a saved image apart: the file and the span of time shown.
+    QString imageCaption() const;
+    /// The points in view in the charts shown.
+    std::size_t shownPoints() const;
     void observe();
 
     Quillstat& loggy_;

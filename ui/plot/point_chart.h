@@ -67,6 +67,7 @@ public:
     std::optional<double> momentAt(double x) const;
 
     const PointLayer& layer() const { return *layer_; }
+    PointLayer& layer() { return *layer_; }
     QCategoryAxis* timeAxis() const { return timeAxis_; }
     QValueAxis* valueAxis() const { return valueAxis_; }
 

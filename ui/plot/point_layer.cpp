@@ -1,6 +1,7 @@
 #include "ui/plot/point_layer.h"
 
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <cmath>
 
@@ -107,7 +108,55 @@ void PointLayer::keep() {
     kept_ = Kept{x_, y_, size_, pixelRatio_, palette_, considered_, raster_};
 }
 
+std::size_t PointLayer::pointsInView() const {
+    if (points_ == nullptr || size_.isEmpty()) return 0;
+    const auto [first, last] = points_->indicesWithin(x_.min, x_.max);
+    return last - first;
+}
+
+bool PointLayer::drawsShapes(const QPainter& painter) const {
+    // On screen and in a PNG image, the cached image is as sharp and far quicker.
+    const QPaintEngine* engine = painter.paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::SVG || palette_.empty()) return false;
+    return shapeTest_ ? shapeTest_() : pointsInView() <= kMostPointShapes;
+}
+
+void PointLayer::paintShapes(QPainter& painter) const {
+    if (points_ == nullptr || size_.isEmpty()) return;
+    // The plot area starts a bleed in from the item's corner. A drawing has no clip: a dot is
+    // drawn where its centre lies on the plot area, whole.
+    const LinearScale x(x_, size_.width());
+    const LinearScale y(y_, size_.height(), true);
+    const QRectF area(QPointF(), size_);
+    const double radius = dotDiameter(dotArea_) / 2;
+    const auto [first, last] = points_->indicesWithin(x_.min, x_.max);
+    painter.save();
+    painter.translate(bleed_, bleed_);
+    painter.setPen(Qt::NoPen);
+    // A drawing states the colour of each run of shapes anew, at some hundred bytes a time.
+    // Colour by colour within each batch of points near in time keeps the runs long; later dots
+    // still lie over earlier ones, but for dots of one batch and of other colours.
+    const std::size_t shades = palette_.size();
+    points_->read([&](const auto& points) {
+        points.batches(first, last,
+                       [&](std::size_t, std::size_t count, const double* xs, const double* ys,
+                           const std::size_t* colours) {
+                           for (std::size_t shade = 0; shade < shades; ++shade) {
+                               painter.setBrush(QColor::fromRgba(palette_[shade]));
+                               for (std::size_t j = 0; j < count; ++j) {
+                                   const QPointF centre(x.toPixel(xs[j]), y.toPixel(ys[j]));
+                                   if (colours[j] % shades == shade && area.contains(centre))
+                                       painter.drawEllipse(centre, radius, radius);
+                               }
+                           }
+                       });
+    });
+    painter.restore();
+}
+
 void PointLayer::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
+    // A drawing of the window is no paint on screen: the image and its state stay as they are.
+    if (drawsShapes(*painter)) return paintShapes(*painter);
     const double pixelRatio = painter->device()->devicePixelRatioF();
     if ((stale_ || pixelRatio != pixelRatio_) && !takeKept(pixelRatio)) {
         rebuild(pixelRatio);

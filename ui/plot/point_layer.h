@@ -13,7 +13,13 @@
 #include "ui/plot/plot_series.h"
 #include "ui/plot/point_raster.h"
 
+class QPainter;
+
 namespace quill::ui {
+
+/// The most points a drawing (SVG) holds as shapes of their own: some megabytes of text, which
+/// opens in a viewer in moments. Beyond it an image of them keeps the file small.
+inline constexpr std::size_t kMostPointShapes = 50000;
 
 /// The points of a chart, as one item laid over its plot area. A chart item per point costs
 /// seconds and gigabytes at millions of points; this item draws them all into one cached image
@@ -37,6 +43,12 @@ public:
     void setPalette(std::vector<QRgb> palette);
     /// Follows the chart's plot area, in the coordinates of the item's parent.
     void setPlotArea(const QRectF& area);
+    /// Decides, when the layer is painted into a drawing, whether each point goes in as a
+    /// shape of its own rather than all in one image; without one, whether the points in view
+    /// number `kMostPointShapes` at most.
+    void setShapeTest(std::function<bool()> test) { shapeTest_ = std::move(test); }
+    /// How many points lie within the ranges shown.
+    std::size_t pointsInView() const;
     /// Called after every paint, for whoever waits for the points to be on screen.
     void setPaintedCallback(std::function<void()> painted) { painted_ = std::move(painted); }
 
@@ -59,6 +71,8 @@ private:
     /// Shows the image kept aside where it was drawn for what is to be shown now.
     bool takeKept(double pixelRatio);
     void keep();
+    bool drawsShapes(const QPainter& painter) const;
+    void paintShapes(QPainter& painter) const;
 
     const PlotSeries* points_ = nullptr;
     AxisRange x_;
@@ -87,6 +101,7 @@ private:
     int rebuilds_ = 0;
     std::size_t considered_ = 0;
     std::function<void()> painted_;
+    std::function<bool()> shapeTest_;
 };
 
 }  // namespace quill::ui

@@ -10,7 +10,6 @@
 #include <QGraphicsTextItem>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 #include <QScreen>
 #include <QSlider>
 #include <QSvgRenderer>
@@ -241,25 +240,34 @@ private Q_SLOTS:
         c.select(5120, "/logs/Persist/0001", "kernel_task:3072 logd:1024 Mail:512");
         QVERIFY(QTest::qWaitForWindowExposed(&c.view));
         // The commands ask for a file, in a dialog that leaves the window usable, offering the
-        // charted file's name. The PNG shows the window pixel for pixel, the button left blank.
+        // charted file's name. The PNG shows the window pixel for pixel, under a caption, but for
+        // the rows of the sliders and the button.
         QVERIFY(answer(c, 0, path("chart.png")).endsWith(QStringLiteral("/0001-chart.png")));
         const QImage saved(path("chart.png"));
-        QImage shown = c.view.grab().toImage().convertToFormat(saved.format());
-        QPainter(&shown).fillRect(QRect(c.button()->mapTo(&c.view, QPoint()), c.button()->size()),
-                                  QColor(saved.pixel(0, 0)));
-        QCOMPARE(saved, shown);
+        const QImage shown = c.view.grab().toImage().convertToFormat(saved.format());
+        const QWidget* controls = c.child("chartControls");
+        const int top = controls->y();
+        const int bottom = controls->geometry().bottom() + 1;
+        const int caption = saved.height() - (shown.height() - controls->height());
+        QVERIFY(caption >= c.view.fontMetrics().height());
+        QCOMPARE(saved.copy(0, caption, saved.width(), top), shown.copy(0, 0, shown.width(), top));
+        QCOMPARE(saved.copy(0, caption + top, saved.width(), shown.height() - bottom),
+                 shown.copy(0, bottom, shown.width(), shown.height() - bottom));
 
-        // A drawing of the window's size in CSS pixels, over a file that was there before.
+        // A drawing of the same size in CSS pixels, over a file that was there before.
         const QString svg = QString::fromStdString(dir_.write("chart.svg", "not an image"));
-        QCOMPARE(ui::saveWidgetImage(c.view, svg, ui::ImageFormat::Svg, c.button()), QString());
-        QCOMPARE(QSvgRenderer(svg).viewBoxF(), QRectF(QPointF(), c.view.size()));
-        // The header's text and the process names are drawn as text; the button is not.
+        answer(c, 1, svg);
+        QCOMPARE(QSvgRenderer(svg).viewBoxF(), QRectF(QPointF(), saved.size()));
+        // The header's text, the process names and the caption, also the drawing's description,
+        // are drawn as text; the sliders and the button are not.
         QFile file(svg);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
         for (const char* drawn : {"5 KB total size", "kernel_task", "logd"})
             QVERIFY2(text.contains(drawn), drawn);
-        QVERIFY(!text.contains("Save Image"));
+        QCOMPARE(text.count(">/logs/Persist/0001<"), 3);  // the title too
+        QVERIFY(text.contains("<desc>/logs/Persist/0001</desc>"));
+        for (const char* left : {"Save Image", "Start:", "Width:"}) QVERIFY(!text.contains(left));
 
         // A file that cannot be written is reported, not passed over in silence.
         answer(c, 1, path("gone/asked.svg"));
@@ -275,10 +283,11 @@ private:
     /// Takes the window's image command `index` and answers its dialog with `file`; returns the
     /// file the dialog offered first.
     static QString answer(Charted& c, int index, const QString& file) {
-        c.button()->parentWidget()->actions().at(index)->trigger();
+        c.child("chartContent")->actions().at(index)->trigger();
         auto* dialog = c.view.findChild<QFileDialog*>();
         if (!dialog || !dialog->isVisible() || dialog->isModal()) qFatal("no modeless dialog");
         const QString offered = dialog->selectedFiles().value(0);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
         dialog->selectFile(file);
         static_cast<QDialog*>(dialog)->accept();
         delete dialog;

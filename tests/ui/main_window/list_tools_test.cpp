@@ -3,9 +3,14 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QFontMetrics>
+#include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
+#include <QToolBar>
 
 #include "tests/ui/common/screenshot.h"
 #include "tests/ui/main_window/main_window_fixture.h"
@@ -203,6 +208,47 @@ private Q_SLOTS:
         QCOMPARE(selected.row(), 119990);
         QTRY_VERIFY_WITH_TIMEOUT(
             f.list().viewport()->rect().intersects(f.list().visualRect(selected)), 20000);
+    }
+
+    void theToolbarKeepsItsArrangement_data() {
+        QTest::addColumn<QVariant>("order");  // kept before the window opens; none: in the dialog
+        QTest::addColumn<QVariant>("hidden");
+        QTest::addColumn<QString>("items");  // in order, a hidden one after "-"
+        test::row("arranged in the dialog", QVariant(), QVariant(),
+                  QStringLiteral("plot readstats -chart"));
+        // An item the order leaves out comes last, shown, whatever the hidden ones say.
+        test::row("unknown and repeated names",
+                  QVariant(QStringList{"plot", "bogus", "chart", "plot", ""}),
+                  QVariant(QStringList{"nothing", "plot", "readstats"}),
+                  QStringLiteral("-plot chart readstats"));
+        test::row("not lists", QVariant(42), QVariant(QByteArray("\xff")),
+                  QStringLiteral("readstats chart plot"));
+    }
+    void theToolbarKeepsItsArrangement() {
+        QFETCH(QVariant, order);
+        QFETCH(QVariant, hidden);
+        test::MainWindowFixture f;
+        const auto items = [&f] {
+            QStringList shown;
+            for (const QAction* item : test::part<QToolBar>(*f.window).actions())
+                shown << (item->isVisible() ? "" : "-") + item->data().toString();
+            return shown.join(' ');
+        };
+        if (order.isValid()) {
+            QSettings().setValue("toolbar/order", order);
+            QSettings().setValue("toolbar/hidden", hidden);
+        } else {
+            test::part<QAction>(*f.window, "customizeToolbar").trigger();
+            auto& list = test::part<QListWidget>(*f.window, "toolbarItems");
+            list.item(1)->setCheckState(Qt::Unchecked);
+            list.setCurrentRow(2);
+            for (int i = 0; i < 2; ++i) test::part<QPushButton>(*f.window, "moveUp").click();
+            QVERIFY(!test::part<QPushButton>(*f.window, "moveUp").isEnabled());
+            test::part<QDialog>(*f.window, "toolbarDialog").accept();
+            QTEST(items(), "items");
+        }
+        f.window = std::make_unique<ui::ContentView>(f.model, f.opener, f.chooser);
+        QTEST(items(), "items");
     }
 
     void listModelShowsTheLinesOfItsLastRefreshWhole() {

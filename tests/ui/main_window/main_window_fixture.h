@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QtTest>
@@ -45,6 +46,7 @@ struct MainWindowFixture {
         QStandardPaths::setTestModeEnabled(true);
         ui::nameProgram();
         ui::RecentFiles().clear();
+        QSettings().remove("toolbar");
         window = std::make_unique<ui::ContentView>(model, opener, chooser);
         window->show();
         // Shortcuts reach the active window only.
@@ -53,6 +55,7 @@ struct MainWindowFixture {
     ~MainWindowFixture() {
         window.reset();
         ui::RecentFiles().clear();
+        QSettings().remove("toolbar");
     }
 
     /// Loads `path` as a person would, and waits for the list to show it: long, for a long

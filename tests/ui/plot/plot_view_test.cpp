@@ -1,7 +1,9 @@
 #include "ui/plot/plot_view.h"
 
+#include <QAction>
 #include <QCategoryAxis>
 #include <QFile>
+#include <QFileDialog>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QKeySequence>
@@ -141,14 +143,40 @@ private Q_SLOTS:
         }
         hover("special", 0.6);
         test::saveScreenshot(*view_, QStringLiteral("plot_view"));
-        // A saved drawing holds the dots as one image per chart, beside the axes' text.
+    }
+
+    void savedDrawingsNameTheirFileAndSpan_data() {
+        QTest::addColumn<int>("count");      // records of each kind
+        QTest::addColumn<QString>("steps");  // as act() takes them
+        QTest::addColumn<bool>("shapes");    // the dots as shapes of their own, not images
+        QTest::newRow("few points") << 600 << "" << true;
+        // Fewer than the limit in each chart, more in all three.
+        QTest::newRow("past the limit") << 9000 << "" << false;
+        QTest::newRow("zoomed in under it") << 9000 << "wheel persist .5 3" << true;
+    }
+    void savedDrawingsNameTheirFileAndSpan() {
+        QFETCH(int, count);
+        QFETCH(QString, steps);
+        load(records("/s/Persist/1", 0, 60, count, 0, 1024) +
+             records("/s/Special/1", 30, 60, count, 0, 512));
+        act(steps);
         const test::TempDir dir;
         const QString svg = QString::fromStdString((dir.path() / "plot.svg").string());
-        QCOMPARE(saveWidgetImage(*view_, svg, ImageFormat::Svg), QString());
+        view_->findChild<QAction*>("saveSvgAction")->trigger();
+        auto* dialog = view_->findChild<QFileDialog*>();
+        dialog->selectFile(svg);
+        static_cast<QDialog*>(dialog)->accept();
+        delete dialog;
         QFile file(svg);
         QVERIFY(QSvgRenderer(svg).isValid() && file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
-        QVERIFY(text.count("<image") >= 3 && text.contains("Persist (KB)"));
+        QVERIFY(text.contains("Persist (KB)") && !text.contains("Show Rate"));
+        QTEST(!text.contains("<image"), "shapes");
+        const AxisRange span = shown();
+        QCOMPARE(
+            text.count(("stats.jsonl, " + instantText(span.min) + " to " + instantText(span.max))
+                           .toUtf8()),
+            2);
     }
 
     // Series of very different magnitudes and signs, side by side.
