@@ -94,24 +94,29 @@ std::pair<double, double> StackChart::extent() const {
     return {low, high};
 }
 
+std::vector<QRectF> StackChart::legendEntries() const {
+    // Entries as wide as their names, on as many lines as they need; a name wider than the
+    // whole chart is cut in its middle.
+    const QFontMetricsF metrics(font());
+    const double right = width() - kGap;
+    std::vector<QRectF> legend;
+    QPointF at(kGap, kGap);
+    for (std::size_t j = 0; j < buckets_.series() && buckets_.buckets() > 0; ++j) {
+        const double wide = kSwatch + kGap + metrics.horizontalAdvance(shortName(j)) + 1;
+        if (at.x() > kGap && at.x() + wide > right) at = {kGap, at.y() + metrics.height()};
+        legend.emplace_back(at, QSizeF(std::min(wide, right - at.x()), metrics.height()));
+        at.rx() += wide + kEntryGap;
+    }
+    return legend;
+}
+
 StackChart::Layout StackChart::layout() const {
     const QFontMetricsF metrics(font());
     const double line = metrics.height();
-    // The legend on one line: each entry as wide as its name, or an equal share when too many.
-    std::vector<double> widths;
-    double total = 0;
-    for (std::size_t j = 0; j < buckets_.series() && buckets_.buckets() > 0; ++j)
-        total += widths.emplace_back(kSwatch + kGap + metrics.horizontalAdvance(shortName(j)) +
-                                     kEntryGap);
-    const double fit = total > width() ? width() / total : 1;
-    std::vector<QRectF> legend;
-    double x = kGap;
-    for (const double entry : widths) {
-        legend.emplace_back(x, kGap, entry * fit - kEntryGap, line);
-        x += entry * fit;
-    }
+    const std::vector<QRectF> legend = legendEntries();
+    const double top = (legend.empty() ? 0 : legend.back().bottom()) + kGap;
     // The value axis: labels on 1, 2 or 5 times a power of ten, from the stacks' extent.
-    const QRectF room(0, line + 2 * kGap, width(), height() - line * 3 - 3 * kGap);
+    const QRectF room(0, top, width(), height() - top - line * 2 - 2 * kGap);
     auto [low, high] = extent();
     const double step =
         niceStep(std::max(high - low, 1.0),

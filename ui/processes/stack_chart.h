@@ -68,6 +68,7 @@ private:
         double step;        ///< KB between value ticks
     };
     Layout layout() const;
+    std::vector<QRectF> legendEntries() const;
     /// The KB that the highest and lowest stacks reach.
     std::pair<double, double> extent() const;
     /// Calls `segment(j, rect)` for every non-empty segment of bucket `k`, in pixels.
