@@ -119,6 +119,16 @@ QString ProcessTableModel::processName(int row) const {
     return toQString(nameOf(totals_[rows_[static_cast<std::size_t>(row)]]));
 }
 
+StringTable::Id ProcessTableModel::processId(int row) const {
+    return totals_[rows_[static_cast<std::size_t>(row)]].name;
+}
+
+int ProcessTableModel::rowOf(StringTable::Id id) const {
+    for (std::size_t row = 0; row < rows_.size(); ++row)
+        if (totals_[rows_[row]].name == id) return static_cast<int>(row);
+    return -1;
+}
+
 int ProcessTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }

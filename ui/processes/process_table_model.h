@@ -43,6 +43,10 @@ public:
     int processCount() const { return static_cast<int>(totals_.size()); }
     /// The whole name of the process in `row`.
     QString processName(int row) const;
+    /// The name id of the process in `row`, and the row that shows the process `id`: the
+    /// row a selection moves to when new totals of the same table come, or -1.
+    StringTable::Id processId(int row) const;
+    int rowOf(StringTable::Id id) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -1,18 +1,23 @@
 #include "ui/processes/processes_view.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "ui/model_observer.h"
 #include "ui/processes/process_table_model.h"
+#include "ui/processes/stack_chart.h"
 #include "ui/window_size.h"
 
 namespace quill::ui {
@@ -21,6 +26,9 @@ namespace {
 
 /// Characters of a name that the name column shows at most, until the user widens it.
 constexpr int kNameChars = 48;
+/// The processes the chart shows each, the rest together, and the most bars it cuts time into.
+constexpr std::size_t kTopProcesses = 8;
+constexpr std::size_t kMostBuckets = 120;
 
 }  // namespace
 
@@ -28,12 +36,19 @@ ProcessesView::ProcessesView(Quillstat& loggy, std::function<void(const QString&
                              QWidget* parent)
     : QWidget(parent), loggy_(loggy), showInList_(std::move(showInList)) {
     model_ = new ProcessTableModel(this);
-    sums_ = new QFutureWatcher<Summed>(this);
-    connect(sums_, &QFutureWatcherBase::finished, this, &ProcessesView::takeSums);
+    answers_ = new QFutureWatcher<Answer>(this);
+    connect(answers_, &QFutureWatcherBase::finished, this, &ProcessesView::takeAnswer);
     auto* stack = new QVBoxLayout(this);
     stack->addWidget(makeFilterRow());
     makeTable();
-    stack->addWidget(table_);
+    makeChart();
+    auto* split = new QSplitter(Qt::Vertical);
+    split->setChildrenCollapsible(false);
+    split->addWidget(table_);
+    split->addWidget(chart_);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    stack->addWidget(split, 1);
     count_ = new QLabel;
     count_->setObjectName(QStringLiteral("processCount"));
     stack->addWidget(count_);
@@ -41,7 +56,7 @@ ProcessesView::ProcessesView(Quillstat& loggy, std::function<void(const QString&
         loggy_, [this] { draw(); }, this);
     observer_->drawNow();
     // Wide enough for every column beside a long path of a process.
-    resizeWithinScreen(*this, {1400, 700});
+    resizeWithinScreen(*this, {1400, 900});
 }
 
 ProcessesView::~ProcessesView() = default;
@@ -62,7 +77,29 @@ QWidget* ProcessesView::makeFilterRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(label);
     layout->addWidget(filter_);
+    layout->addSpacing(fontMetrics().averageCharWidth() * 4);
+    layout->addWidget(makeSpanSwitch());
     return row;
+}
+
+QWidget* ProcessesView::makeSpanSwitch() {
+    auto* whole = new QRadioButton(QStringLiteral("&Whole file"));
+    whole->setObjectName(QStringLiteral("wholeFile"));
+    whole->setChecked(true);
+    follow_ = new QRadioButton(QStringLiteral("&Span shown in the plot"));
+    follow_->setObjectName(QStringLiteral("plotSpan"));
+    auto* group = new QButtonGroup(this);
+    group->addButton(whole);
+    group->addButton(follow_);
+    // Reads the plot's span, or stops reading it: its changes then matter, or no longer do.
+    connect(follow_, &QRadioButton::toggled, this, [this] { observer_->drawNow(); });
+    auto* box = new QWidget;
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Show:")));
+    layout->addWidget(whole);
+    layout->addWidget(follow_);
+    return box;
 }
 
 void ProcessesView::makeTable() {
@@ -91,26 +128,109 @@ void ProcessesView::makeTable() {
     table_->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void ProcessesView::draw() {
-    std::shared_ptr<const StatTable> table = loggy_.statListTable();
-    if (table == wanted_) return;
-    wanted_ = table;
-    summing_ = true;
-    // The rows shown are the file before's until the sums of this one come.
-    table_->setEnabled(false);
-    showCount();
-    sums_->setFuture(QtConcurrent::run([table] { return Summed{table, processTotals(*table)}; }));
+void ProcessesView::makeChart() {
+    chart_ = new StackChart;
+    connect(chart_, &StackChart::spanRequested, this, &ProcessesView::askForSpan);
 }
 
-void ProcessesView::takeSums() {
-    Summed sums = sums_->result();
-    // Sums of a table that another load has replaced since: the new one's are on their way.
-    if (sums.table != wanted_) return;
-    summing_ = false;
-    model_->setTotals(std::move(sums.table), std::move(sums.totals));
-    table_->setEnabled(true);
-    fitColumns();
+bool ProcessesView::followsPlot() const {
+    return follow_->isChecked();
+}
+
+void ProcessesView::draw() {
+    Query query{loggy_.statListTable(), followsPlot() ? loggy_.plotSpan() : std::nullopt};
+    if (query == wanted_) return;
+    wanted_ = std::move(query);
+    if (index_ && index_->sharedTable() != wanted_.table) index_.reset();
+    if (shown_.table != wanted_.table) {
+        // The rows shown are the file before's until the sums of this one come.
+        table_->setEnabled(false);
+        showCount();
+    }
+    // The axis moves at once; the bars of the new span follow when they are summed.
+    showSpan();
+    // A zoom step comes many times a second: the query being answered runs to its end, and
+    // only the latest one wanted then runs after it.
+    if (!asking_) ask();
+}
+
+void ProcessesView::ask() {
+    asking_ = true;
+    answers_->setFuture(QtConcurrent::run(&ProcessesView::answer, wanted_, index_));
+}
+
+ProcessesView::Answer ProcessesView::answer(Query query,
+                                            std::shared_ptr<const ProcessIndex> index) {
+    if (!index || index->sharedTable() != query.table)
+        index = std::make_shared<const ProcessIndex>(query.table);
+    const TimeWindow window = query.span ? windowOf(*query.span) : TimeWindow{};
+    Answer answer{std::move(query), index, index->totals(window), {}};
+    // Buckets fine enough for the span of records within the window, not for the empty time
+    // the plot may show around them.
+    const std::int64_t from = std::max(window.from, index->firstTime());
+    const std::int64_t to = std::min(window.to, index->lastTime());
+    if (!index->table().empty() && from <= to)
+        answer.buckets =
+            index->buckets(window, kTopProcesses, bucketUnitFor(to - from, kMostBuckets));
+    return answer;
+}
+
+void ProcessesView::takeAnswer() {
+    Answer answer = answers_->result();
+    asking_ = false;
+    if (answer.index->sharedTable() == wanted_.table) index_ = answer.index;
+    // An answer to a query that a newer one has replaced since: that one's turn now.
+    if (!(answer.query == wanted_)) return ask();
+    showAnswer(std::move(answer));
+}
+
+void ProcessesView::showAnswer(Answer answer) {
+    const bool newTable = shown_.table != answer.query.table;
+    shown_ = answer.query;
+    // The process selected stays selected, where the new sums still list it.
+    const QModelIndex current = table_->currentIndex();
+    const int scrolled = table_->verticalScrollBar()->value();
+    const std::optional<StringTable::Id> selected =
+        current.isValid() && !newTable ? std::optional(model_->processId(current.row()))
+                                       : std::nullopt;
+    model_->setTotals(answer.query.table, std::move(answer.totals));
+    if (selected && model_->rowOf(*selected) >= 0)
+        table_->setCurrentIndex(model_->index(model_->rowOf(*selected), current.column()));
+    if (!newTable) table_->verticalScrollBar()->setValue(scrolled);
+    chart_->setBuckets(answer.query.table, std::move(answer.buckets));
+    showSpan();
+    if (newTable) {
+        table_->setEnabled(true);
+        fitColumns();
+    }
     showCount();
+}
+
+AxisRange ProcessesView::fullSpan() const {
+    if (!index_ || index_->table().empty()) return defaultTimeRange();
+    // To the end of the last record's second, so that a window of whole seconds takes it in.
+    return {static_cast<double>(index_->firstTime()), static_cast<double>(index_->lastTime()) + 1};
+}
+
+void ProcessesView::showSpan() {
+    const AxisRange full = fullSpan();
+    const std::optional<TimeSpan>& span = wanted_.span;
+    AxisRange shown = span ? AxisRange{span->from, span->to} : full;
+    // The whole file from the start of its first bar to the end of its last.
+    const ProcessBuckets& buckets = chart_->buckets();
+    if (!span && shown_ == wanted_ && !buckets.starts.empty())
+        shown = {std::min(full.min, static_cast<double>(buckets.starts.front())),
+                 std::max(full.max, static_cast<double>(buckets.starts.back()))};
+    if (shown.span() > 0) chart_->setSpan(shown, full);
+}
+
+void ProcessesView::askForSpan(const std::optional<AxisRange>& span) {
+    // The chart of the whole file shows it whole already; the plot's zoom is its own then.
+    if (!span && !followsPlot()) return;
+    // Zooming the chart of the whole file starts following the plot: the chart and the plot
+    // then show the span zoomed to, rather than the chart ignoring the wheel.
+    if (span && !followsPlot()) follow_->setChecked(true);
+    loggy_.setPlotSpan(span ? std::optional(TimeSpan{span->min, span->max}) : std::nullopt);
 }
 
 void ProcessesView::fitColumns() {
@@ -122,7 +242,7 @@ void ProcessesView::fitColumns() {
 }
 
 void ProcessesView::showCount() {
-    if (summing_) {
+    if (shown_.table != wanted_.table) {
         count_->setText(QStringLiteral("Summing the processes\u2026"));
         return;
     }
@@ -132,6 +252,9 @@ void ProcessesView::showCount() {
     if (!filter_->text().isEmpty())
         text = locale.toString(model_->rowCount()) + QStringLiteral(" of ") + text;
     text += all == 1 ? QStringLiteral(" process") : QStringLiteral(" processes");
+    if (shown_.span)
+        text += QStringLiteral(" from ") + instantText(shown_.span->from) + QStringLiteral(" to ") +
+                instantText(shown_.span->to);
     if (all > 0) text += QStringLiteral(" \u2014 double-click one to list its records");
     count_->setText(text);
 }

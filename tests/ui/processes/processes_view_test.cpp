@@ -1,13 +1,16 @@
-// The Processes window: its figures, their order and filter, and the main list it filters.
+// The Processes window: its figures, their order and filter, the main list it filters, and the
+// plot's span it follows.
 
 #include "ui/processes/processes_view.h"
 
 #include <QAbstractItemModelTester>
+#include <QRadioButton>
 #include <QTableView>
 #include <QToolButton>
 
 #include "tests/ui/main_window/main_window_fixture.h"
 #include "ui/processes/process_table_model.h"
+#include "ui/processes/stack_chart.h"
 
 using namespace quill;
 using Column = ui::ProcessTableModel::Column;
@@ -28,6 +31,7 @@ struct Windows {
     ui::ProcessesView view{main.model,
                            [this](const QString& name) { main.window->filterByProcess(name); }};
     QTableView& table = test::part<QTableView>(view, "processTable");
+    ui::StackChart& chart = test::part<ui::StackChart>(view, "stackChart");
     QAbstractItemModelTester tester{table.model(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal};
 
@@ -124,6 +128,70 @@ private Q_SLOTS:
             test::part<QToolButton>(*w.main.window, "clearProcess").click();
         QTEST(w.main.count(), "cleared");
         QCOMPARE(w.main.field().isVisible(), !escape && !text.isEmpty());
+    }
+
+    void followsThePlotSpan_data() {
+        QTest::addColumn<bool>("follow");
+        QTest::addColumn<int>("sortBy");  // -1: most bytes first
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("totals");
+        QTest::addColumn<QStringList>("legend");
+        QTest::addColumn<QList<qint64>>("kb");  // the bar of the record at 2000, by series
+        const QStringList wholeLegend{"ant", "Bee", "cat", "other"};
+        test::row("whole file", false, -1, QStringList{"ant", "Bee", "cat"},
+                  QStringList{"14", "5", "-3"}, wholeLegend, QList<qint64>{0, 0, -3, 0});
+        test::row("span", true, -1, QStringList{"Bee", "cat"}, QStringList{"0", "-3"},
+                  QStringList{"Bee", "cat", "other"}, QList<qint64>{0, -3, 0});
+        test::row("span, sorted", true, int(Column::Name), QStringList{"cat", "Bee"},
+                  QStringList{"-3", "0"}, QStringList{"Bee", "cat", "other"},
+                  QList<qint64>{0, -3, 0});
+    }
+    void followsThePlotSpan() {
+        QFETCH(bool, follow);
+        QFETCH(int, sortBy);
+        QFETCH(QStringList, names);
+        Windows w;
+        if (sortBy >= 0) w.table.sortByColumn(sortBy, Qt::DescendingOrder);
+        const QStringList whole = w.column(Column::Name);
+        w.table.setCurrentIndex(w.table.model()->index(int(whole.indexOf("Bee")), 0));
+        test::part<QRadioButton>(w.view, follow ? "plotSpan" : "wholeFile").setChecked(true);
+        w.main.model.setPlotSpan(TimeSpan{2500, 3500});  // overtaken before its sums come
+        QCoreApplication::processEvents();
+        w.main.model.setPlotSpan(TimeSpan{1500, 2500});
+        QTRY_COMPARE(w.column(Column::Name), names);
+        QTEST(w.column(Column::TotalKb), "totals");
+        QCOMPARE(w.table.currentIndex().data().toString(), "Bee");
+        const ProcessBuckets& buckets = w.chart.buckets();
+        QStringList legend;
+        for (std::size_t j = 0; j < buckets.series(); ++j) legend << w.chart.shortName(j);
+        QTEST(legend, "legend");
+        // Bars of a minute each, from the minute of the window's first record.
+        QCOMPARE(buckets.unit, BucketUnit::Minute);
+        QCOMPARE(buckets.starts.front() % 60, 0);
+        const std::size_t at = static_cast<std::size_t>((2000 - buckets.starts.front()) / 60);
+        QList<qint64> kb;
+        for (std::size_t j = 0; j < buckets.series(); ++j)
+            kb << clampedToInt64(buckets.at(at, j) / 1024);
+        QTEST(kb, "kb");
+        w.main.model.setPlotSpan(std::nullopt);
+        QTRY_COMPARE(w.column(Column::Name), whole);
+    }
+
+    void zoomingTheChartMovesThePlot() {
+        Windows w;
+        w.view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.view));
+        const QPoint middle = w.chart.rect().center();
+        QWheelEvent wheel(middle, w.chart.mapToGlobal(middle), {}, {0, 120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&w.chart, &wheel);
+        // The chart of the whole file starts following the plot, zoomed in about the pointer.
+        QVERIFY(w.view.followsPlot());
+        const std::optional<TimeSpan> span = w.main.model.plotSpan();
+        QVERIFY(span && span->from > 1000 && span->to < 3001 && span->to - span->from < 2001 * 0.9);
+        QTRY_COMPARE(w.chart.shownSpan(), (ui::AxisRange{span->from, span->to}));
+        QTest::keyClick(&w.chart, Qt::Key_Home);
+        QVERIFY(!w.main.model.plotSpan());
     }
 };
 
