@@ -7,6 +7,7 @@
 
 #include "analysis/process_totals.h"
 #include "analysis/quillstat.h"
+#include "analysis/span_stats.h"
 #include "tests/support.h"
 
 namespace quill {
@@ -241,6 +242,62 @@ TEST(ProcessTotals, SumEveryOccurrenceExactlyAndRankByBytesThenName) {
         Quillstat model;
         model.loadStatBytes("f.jsonl", bytes);
         EXPECT_EQ(ranked(model.statList(), c.window), c.expected);
+    }
+}
+
+/// The figures of a window as "records KB, rate mean/peak of n, interval least/mean/greatest of
+/// n, rows".
+std::string summed(const StatTable& table, TimeWindow window) {
+    const SpanStats s = spanStats(table, window);
+    const auto n = [](Int128 value) { return std::to_string(clampedToInt64(value)); };
+    std::string rows;
+    for (const std::uint32_t row : rowsWithin(table, window)) rows += std::to_string(row) + ',';
+    return std::to_string(s.records) + ' ' + n(s.kilobytes()) + " KB, rate " + n(s.meanRate()) +
+           '/' + std::to_string(s.peakRate) + " of " + std::to_string(s.rates) + ", interval " +
+           n(s.leastInterval) + '/' + n(s.meanInterval()) + '/' + n(s.greatestInterval) + " of " +
+           std::to_string(s.intervals) + ", rows " + rows;
+}
+
+TEST(SpanStats, SumTheRecordsOfAWindowExactly) {
+    const std::vector<Line> mixed{{100, 10240, "Persist/1"},      {110, 2048, "Special/1"},
+                                  {120, 204800, "Persist/2"},     {150, 1024, "other"},
+                                  {160, 409600, "Persist/3", {}},  // not plotted: no rate
+                                  {170, 307200, "Persist/4"},     {200, 5120, "Special/2"}};
+    struct Case {
+        const char* what;
+        std::vector<Line> lines;
+        TimeWindow window;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"nothing in the window",
+         mixed,
+         {171, 199},
+         "0 0 KB, rate 0/0 of 0, interval 0/0/0 of 0, rows "},
+        // The rate chart plots 0 for the first Persist record, so that counts as a rate.
+        {"one record, without an interval",
+         mixed,
+         {100, 100},
+         "1 10 KB, rate 0/0 of 1, interval 0/0/0 of 0, rows 0,"},
+        {"mixed categories, both ends included",
+         mixed,
+         {110, 170},
+         "5 903 KB, rate 20/30 of 2, interval 10/23/40 of 3, rows 1,2,3,4,5,"},
+        // Sums past 64 bits: a wrapped one would give another mean and total.
+        {"beyond 64 bits, back in time",
+         {{kMax, kMax, "Persist/1"},
+          {1, kMax, "Special/1"},
+          {kMin, 0, "Persist/2"},
+          {kMax, 0, "Special/2"}},
+         {},
+         "4 18014398509481983 KB, rate 0/0 of 2, interval -9223372036854775808/"
+         "-4611686018427387904/9223372036854775806 of 2, rows 0,1,2,3,"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Quillstat model;
+        load(model, c.lines);
+        EXPECT_EQ(summed(model.statList(), c.window), c.expected);
     }
 }
 
