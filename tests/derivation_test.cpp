@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <tuple>
 
 #include "analysis/process_totals.h"
 #include "analysis/quillstat.h"
@@ -245,59 +246,36 @@ TEST(ProcessTotals, SumEveryOccurrenceExactlyAndRankByBytesThenName) {
     }
 }
 
-/// The figures of a window as "records KB, rate mean/peak of n, interval least/mean/greatest of
-/// n, rows".
-std::string summed(const StatTable& table, TimeWindow window) {
-    const SpanStats s = spanStats(table, window);
-    const auto n = [](Int128 value) { return std::to_string(clampedToInt64(value)); };
-    std::string rows;
-    for (const std::uint32_t row : rowsWithin(table, window)) rows += std::to_string(row) + ',';
-    return std::to_string(s.records) + ' ' + n(s.kilobytes()) + " KB, rate " + n(s.meanRate()) +
-           '/' + std::to_string(s.peakRate) + " of " + std::to_string(s.rates) + ", interval " +
-           n(s.leastInterval) + '/' + n(s.meanInterval()) + '/' + n(s.greatestInterval) + " of " +
-           std::to_string(s.intervals) + ", rows " + rows;
-}
-
+/// A window's figures as "records KB rate-mean/peak/count interval-least/mean/greatest/count
+/// rows-within"; an interval past 64 bits wraps the least one to the int64 limit.
 TEST(SpanStats, SumTheRecordsOfAWindowExactly) {
     const std::vector<Line> mixed{{100, 10240, "Persist/1"},      {110, 2048, "Special/1"},
                                   {120, 204800, "Persist/2"},     {150, 1024, "other"},
                                   {160, 409600, "Persist/3", {}},  // not plotted: no rate
                                   {170, 307200, "Persist/4"},     {200, 5120, "Special/2"}};
-    struct Case {
-        const char* what;
-        std::vector<Line> lines;
-        TimeWindow window;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"nothing in the window",
-         mixed,
-         {171, 199},
-         "0 0 KB, rate 0/0 of 0, interval 0/0/0 of 0, rows "},
-        // The rate chart plots 0 for the first Persist record, so that counts as a rate.
-        {"one record, without an interval",
-         mixed,
-         {100, 100},
-         "1 10 KB, rate 0/0 of 1, interval 0/0/0 of 0, rows 0,"},
-        {"mixed categories, both ends included",
-         mixed,
-         {110, 170},
-         "5 903 KB, rate 20/30 of 2, interval 10/23/40 of 3, rows 1,2,3,4,5,"},
-        // Sums past 64 bits: a wrapped one would give another mean and total.
-        {"beyond 64 bits, back in time",
-         {{kMax, kMax, "Persist/1"},
-          {1, kMax, "Special/1"},
-          {kMin, 0, "Persist/2"},
-          {kMax, 0, "Special/2"}},
+    // Sums past 64 bits: wrapped, the mean interval and the KB would differ.
+    const std::vector<Line> wide{{kMax, kMax, "Persist/1"},
+                                 {1, kMax, "Special/1"},
+                                 {kMin, 0, "Persist/2"},
+                                 {kMax, 0, "Special/2"}};
+    const std::tuple<std::vector<Line>, TimeWindow, const char*> cases[] = {
+        {mixed, {171, 199}, "0 0 0/0/0 0/0/0/0 0"},
+        {mixed, {100, 100}, "1 10 0/0/1 0/0/0/0 1"},  // the first Persist record plots rate 0
+        {mixed, {110, 170}, "5 903 20/30/2 10/23/40/3 5"},
+        {wide,
          {},
-         "4 18014398509481983 KB, rate 0/0 of 2, interval -9223372036854775808/"
-         "-4611686018427387904/9223372036854775806 of 2, rows 0,1,2,3,"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+         "4 18014398509481983 0/0/2 -9223372036854775808/-4611686018427387904/"
+         "9223372036854775806/2 4"}};
+    for (const auto& [lines, window, expected] : cases) {
         Quillstat model;
-        load(model, c.lines);
-        EXPECT_EQ(summed(model.statList(), c.window), c.expected);
+        load(model, lines);
+        const SpanStats s = spanStats(model.statList(), window);
+        const auto n = [](Int128 value) { return std::to_string(clampedToInt64(value)); };
+        EXPECT_EQ(std::to_string(s.records) + ' ' + n(s.kilobytes()) + ' ' + n(s.meanRate()) + '/' +
+                      n(s.peakRate) + '/' + n(s.rates) + ' ' + n(s.leastInterval) + '/' +
+                      n(s.meanInterval()) + '/' + n(s.greatestInterval) + '/' + n(s.intervals) +
+                      ' ' + n(rowsWithin(model.statList(), window).size()),
+                  expected);
     }
 }
 
