@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <limits>
+#include <tuple>
 
 #include "analysis/process_index.h"
 #include "analysis/process_totals.h"
 #include "analysis/quillstat.h"
+#include "analysis/span_stats.h"
 #include "tests/support.h"
 
 namespace quill {
@@ -302,6 +304,39 @@ TEST(ProcessIndex, BucketsFollowTheCalendar) {
     EXPECT_EQ(days.starts.front(), 1706659200);
     EXPECT_EQ(bucketUnitFor(3600 * 24, 120), BucketUnit::Hour);
     EXPECT_EQ(bucketUnitFor(std::int64_t{86400} * 365 * 30, 120), BucketUnit::Month);
+}
+
+/// A window's figures as "records KB rate-mean/peak/count interval-least/mean/greatest/count
+/// rows-within"; an interval past 64 bits wraps the least one to the int64 limit.
+TEST(SpanStats, SumTheRecordsOfAWindowExactly) {
+    const std::vector<Line> mixed{{100, 10240, "Persist/1"},      {110, 2048, "Special/1"},
+                                  {120, 204800, "Persist/2"},     {150, 1024, "other"},
+                                  {160, 409600, "Persist/3", {}},  // not plotted: no rate
+                                  {170, 307200, "Persist/4"},     {200, 5120, "Special/2"}};
+    // Sums past 64 bits: wrapped, the mean interval and the KB would differ.
+    const std::vector<Line> wide{{kMax, kMax, "Persist/1"},
+                                 {1, kMax, "Special/1"},
+                                 {kMin, 0, "Persist/2"},
+                                 {kMax, 0, "Special/2"}};
+    const std::tuple<std::vector<Line>, TimeWindow, const char*> cases[] = {
+        {mixed, {171, 199}, "0 0 0/0/0 0/0/0/0 0"},
+        {mixed, {100, 100}, "1 10 0/0/1 0/0/0/0 1"},  // the first Persist record plots rate 0
+        {mixed, {110, 170}, "5 903 20/30/2 10/23/40/3 5"},
+        {wide,
+         {},
+         "4 18014398509481983 0/0/2 -9223372036854775808/-4611686018427387904/"
+         "9223372036854775806/2 4"}};
+    for (const auto& [lines, window, expected] : cases) {
+        Quillstat model;
+        load(model, lines);
+        const SpanStats s = spanStats(model.statList(), window);
+        const auto n = [](Int128 value) { return std::to_string(clampedToInt64(value)); };
+        EXPECT_EQ(std::to_string(s.records) + ' ' + n(s.kilobytes()) + ' ' + n(s.meanRate()) + '/' +
+                      n(s.peakRate) + '/' + n(s.rates) + ' ' + n(s.leastInterval) + '/' +
+                      n(s.meanInterval()) + '/' + n(s.greatestInterval) + '/' + n(s.intervals) +
+                      ' ' + n(rowsWithin(model.statList(), window).size()),
+                  expected);
+    }
 }
 
 }  // namespace

@@ -64,7 +64,10 @@ QWidget* QuillometerApp::makeContent(WindowId id) {
         case WindowId::Chart:
             return new ChartView(loggy_);
         case WindowId::Plot:
-            return new PlotView(loggy_);
+            return new PlotView(loggy_, [this](TimeWindow span) {
+                openWindow(WindowId::Main);
+                qobject_cast<ContentView*>(window(WindowId::Main))->filterBySpan(span);
+            });
         case WindowId::Help:
             return new HelpView(defaultManualPath());
         case WindowId::About:

@@ -111,6 +111,7 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     observer_ = new ModelObserver(
         loggy_, [this] { draw(); }, this);
     observer_->drawNow();
+    followPlotSpan();
     // Wide enough for a row with a typical log path, where the screen allows it.
     resizeWithinScreen(*this, {1460, 720});
 }

@@ -48,6 +48,10 @@ public:
     /// Shows only the lines whose records list the process `name`, as the Processes window
     /// asks: the filter bar names it, and its button or Escape shows every line again.
     void filterByProcess(const QString& name);
+    /// Shows only the lines whose time lies within `window`, as the plot window asks: the
+    /// filter bar shows the span, and its button, Escape, or the plot showing the whole file
+    /// again shows every line again.
+    void filterBySpan(TimeWindow window);
 
 private:
     void draw();
@@ -74,6 +78,8 @@ private:
     void writeExport(const QString& path);
     void showRecordCount();
     void followListReset();
+    /// Lets go of the list's span once the plot shows the whole file again, or another one.
+    void followPlotSpan();
     /// Scrolls the list to `index` once the list has laid that row out.
     void reveal(const QPersistentModelIndex& index);
 

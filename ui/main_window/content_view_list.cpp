@@ -47,6 +47,21 @@ void ContentView::filterByProcess(const QString& name) {
     filterBar_->showProcess(name);
 }
 
+void ContentView::filterBySpan(TimeWindow window) {
+    filterBar_->showSpan(window);
+}
+
+void ContentView::followPlotSpan() {
+    // Apart from the list's own drawing, which would go through every line at each zoom step.
+    auto* follow = new ModelObserver(
+        loggy_,
+        [this] {
+            if (!loggy_.plotSpan()) filterBar_->clearSpan();
+        },
+        this);
+    follow->drawNow();
+}
+
 void ContentView::showRecordCount() {
     // Before any file there is nothing to count.
     const bool none = loggy_.fileName().empty() && listModel_->totalRows() == 0;

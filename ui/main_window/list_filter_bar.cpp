@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "analysis/date_format.h"
 #include "ui/main_window/stat_list_model.h"
+#include "ui/qt_text.h"
 
 namespace quill::ui {
 
@@ -39,7 +41,14 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
     label->setBuddy(field_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(makeProcessPart());
+    processPart_ = makeRestriction({QStringLiteral("processFilter"), QStringLiteral("clearProcess"),
+                                    QStringLiteral("Show the records of every process")},
+                                   processName_, &ListFilterBar::clearProcess);
+    spanPart_ = makeRestriction({QStringLiteral("spanFilter"), QStringLiteral("clearSpan"),
+                                 QStringLiteral("Show the records of every time")},
+                                spanText_, &ListFilterBar::clearSpan);
+    layout->addWidget(processPart_);
+    layout->addWidget(spanPart_);
     layout->addWidget(label);
     layout->addWidget(field_);
 
@@ -72,24 +81,25 @@ ListFilterBar::ListFilterBar(StatListModel& list, QWidget* parent) : QWidget(par
     hide();
 }
 
-QWidget* ListFilterBar::makeProcessPart() {
-    processPart_ = new QWidget;
-    processName_ = new QLabel;
-    processName_->setObjectName(QStringLiteral("processFilter"));
-    processName_->setTextFormat(Qt::PlainText);
-    auto* clear = new QToolButton;
-    clear->setObjectName(QStringLiteral("clearProcess"));
-    clear->setIcon(QIcon::fromTheme(QStringLiteral("edit-clear"),
-                                    style()->standardIcon(QStyle::SP_LineEditClearButton)));
-    clear->setToolTip(QStringLiteral("Show the records of every process"));
-    clear->setAutoRaise(true);
-    connect(clear, &QToolButton::clicked, this, &ListFilterBar::clearProcess);
-    auto* layout = new QHBoxLayout(processPart_);
+QWidget* ListFilterBar::makeRestriction(const QStringList& names, QLabel*& label,
+                                        void (ListFilterBar::*clear)()) {
+    auto* part = new QWidget;
+    label = new QLabel;
+    label->setObjectName(names[0]);
+    label->setTextFormat(Qt::PlainText);
+    auto* button = new QToolButton;
+    button->setObjectName(names[1]);
+    button->setIcon(QIcon::fromTheme(QStringLiteral("edit-clear"),
+                                     style()->standardIcon(QStyle::SP_LineEditClearButton)));
+    button->setToolTip(names[2]);
+    button->setAutoRaise(true);
+    connect(button, &QToolButton::clicked, this, clear);
+    auto* layout = new QHBoxLayout(part);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(processName_);
-    layout->addWidget(clear);
-    processPart_->hide();
-    return processPart_;
+    layout->addWidget(label);
+    layout->addWidget(button);
+    part->hide();
+    return part;
 }
 
 void ListFilterBar::showProcess(const QString& name) {
@@ -102,12 +112,30 @@ void ListFilterBar::showProcess(const QString& name) {
 }
 
 void ListFilterBar::clearProcess() {
-    if (field_->text().isEmpty()) {
-        dismiss();
-        return;
-    }
+    if (field_->text().isEmpty() && !list_.timeWindow()) return dismiss();
     list_.setProcessFilter(std::nullopt);
     processPart_->hide();
+    Q_EMIT applied();
+}
+
+void ListFilterBar::showSpan(TimeWindow window) {
+    list_.setTimeWindow(window);
+    // The times as the list writes them, in the same zone.
+    DateFormatter dates(DateFormatter::Pattern::TimeFirst);
+    spanText_->setText(
+        QStringLiteral("Span: %1 \u2013 %2")
+            .arg(toQString(dates.format(window.from)), toQString(dates.format(window.to))));
+    spanPart_->show();
+    show();
+    updateEscape();
+    Q_EMIT applied();
+}
+
+void ListFilterBar::clearSpan() {
+    if (!list_.timeWindow()) return;
+    if (field_->text().isEmpty() && !list_.processFilter()) return dismiss();
+    list_.setTimeWindow(std::nullopt);
+    spanPart_->hide();
     Q_EMIT applied();
 }
 
@@ -162,7 +190,9 @@ void ListFilterBar::dismiss() {
     }
     list_.setFilter({});
     list_.setProcessFilter(std::nullopt);
+    list_.setTimeWindow(std::nullopt);
     processPart_->hide();
+    spanPart_->hide();
     // A long list's index is as large as its texts: not kept while nobody filters.
     list_.releaseFilterIndex();
     hide();

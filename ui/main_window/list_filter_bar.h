@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "analysis/time_span.h"
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -19,7 +21,8 @@ QString recordCountText(const StatListModel& list);
 /// The field above the list that filters it. Hidden until its action (Ctrl+F) shows it;
 /// Escape clears the filter and hides it again. Typing filters after a short pause, so that a
 /// burst of keys on a long list costs one pass, not one per key. A process filter, set from the
-/// Processes window, shows here as "Process: NAME" with a button that clears it.
+/// Processes window, shows here as "Process: NAME" with a button that clears it, and a span of
+/// time, set from the plot window, as "Span: FROM – TO".
 class ListFilterBar final : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +40,10 @@ public:
     void yieldEscape(bool yield);
     /// Shows only the lines that list the process `name`, together with the text filter.
     void showProcess(const QString& name);
+    /// Shows only the lines whose time lies within `window`, together with the other filters.
+    void showSpan(TimeWindow window);
+    /// Shows every line's time again; the bar closes when nothing else filters the list.
+    void clearSpan();
 
 Q_SIGNALS:
     /// The list shows other rows: after each filtering and after `dismiss()`.
@@ -52,7 +59,10 @@ private:
     void dismiss();
     /// Clears the process filter; the bar closes with it when no text is typed either.
     void clearProcess();
-    QWidget* makeProcessPart();
+    /// A label with a button after it that runs `clear`: how the bar shows a restriction set
+    /// from another window. `names`: the label's object name, the button's and its tool tip.
+    QWidget* makeRestriction(const QStringList& names, QLabel*& label,
+                             void (ListFilterBar::*clear)());
     void prepare();
     void updateEscape();
 
@@ -60,6 +70,8 @@ private:
     QLineEdit* field_ = nullptr;
     QWidget* processPart_ = nullptr;
     QLabel* processName_ = nullptr;
+    QWidget* spanPart_ = nullptr;
+    QLabel* spanText_ = nullptr;
     QTimer* pause_ = nullptr;
     QAction* show_ = nullptr;
     QAction* escape_ = nullptr;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "analysis/process_totals.h"
+#include "analysis/span_stats.h"
 #include "records/wide_int.h"
 #include "ui/qt_text.h"
 
@@ -17,6 +18,14 @@ std::size_t decimalLength(std::int64_t value) {
     char digits[24];
     return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr -
                                     digits);
+}
+
+/// Keeps those of `rows` that are among `allowed`; both in list order.
+void keepOnly(RowIndices& rows, const RowIndices& allowed) {
+    RowIndices both;
+    std::set_intersection(rows.begin(), rows.end(), allowed.begin(), allowed.end(),
+                          std::back_inserter(both));
+    rows = std::move(both);
 }
 
 /// Whether line `i`'s time less its previous line's lies beyond 64 bits.
@@ -46,6 +55,7 @@ void StatListModel::refresh() {
     offeredTable_ = nullptr;
     offeredIndex_ = nullptr;
     findProcessRows();
+    findWindowRows();
     if (isFiltered()) filterNow({});
     durationChars_ = widestDuration();
     endResetModel();
@@ -80,9 +90,20 @@ void StatListModel::setFilter(const std::string& needle) {
 
 void StatListModel::setProcessFilter(std::optional<std::string> name) {
     if (name == process_) return;
-    beginResetModel();
     process_ = std::move(name);
     findProcessRows();
+    restrict();
+}
+
+void StatListModel::setTimeWindow(std::optional<TimeWindow> window) {
+    if (window == window_) return;
+    window_ = window;
+    findWindowRows();
+    restrict();
+}
+
+void StatListModel::restrict() {
+    beginResetModel();
     if (isFiltered())
         filterNow({});
     else
@@ -93,6 +114,10 @@ void StatListModel::setProcessFilter(std::optional<std::string> name) {
 void StatListModel::findProcessRows() {
     const auto id = process_ ? processId(*table_, *process_) : std::nullopt;
     processRows_ = id ? rowsListing(*table_, *id) : RowIndices();
+}
+
+void StatListModel::findWindowRows() {
+    windowRows_ = window_ ? rowsWithin(*table_, *window_) : RowIndices();
 }
 
 void StatListModel::prepareFilter() {
@@ -115,17 +140,17 @@ void StatListModel::offerFilterIndex(std::shared_ptr<const StatTable> table,
 
 void StatListModel::filterNow(const std::string& previous) {
     if (needle_.empty()) {
-        shown_ = processRows_;
+        shown_ = process_ ? processRows_ : windowRows_;
+        if (process_ && window_) keepOnly(shown_, windowRows_);
     } else {
-        // Narrowing keeps to the rows shown, which are already among the process's.
+        // Narrowing keeps to the rows shown, which are already within the restrictions.
         prepareFilter();
-        shown_ = !previous.empty() && narrows(previous, needle_) ? index_.narrow(shown_, needle_)
-                                                                 : index_.filter(needle_);
-        if (process_) {
-            RowIndices both;
-            std::set_intersection(shown_.begin(), shown_.end(), processRows_.begin(),
-                                  processRows_.end(), std::back_inserter(both));
-            shown_ = std::move(both);
+        if (!previous.empty() && narrows(previous, needle_)) {
+            shown_ = index_.narrow(shown_, needle_);
+        } else {
+            shown_ = index_.filter(needle_);
+            if (process_) keepOnly(shown_, processRows_);
+            if (window_) keepOnly(shown_, windowRows_);
         }
     }
     // Beyond the rows an int can count, lines are not shown at all.

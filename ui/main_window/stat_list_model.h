@@ -8,6 +8,7 @@
 #include "analysis/derivation.h"
 #include "analysis/list_filter.h"
 #include "analysis/quillstat.h"
+#include "analysis/time_span.h"
 
 namespace quill::ui {
 
@@ -53,7 +54,13 @@ public:
     /// the text filter; every line again for nothing. Kept by name across loads.
     void setProcessFilter(std::optional<std::string> name);
     const std::optional<std::string>& processFilter() const { return process_; }
-    bool isFiltered() const { return !needle_.empty() || process_.has_value(); }
+    /// Shows only the lines whose time lies within `window`, besides the other filters; every
+    /// line again for nothing. Kept across loads, like the process filter.
+    void setTimeWindow(std::optional<TimeWindow> window);
+    const std::optional<TimeWindow>& timeWindow() const { return window_; }
+    bool isFiltered() const {
+        return !needle_.empty() || process_.has_value() || window_.has_value();
+    }
     /// The list's indices of the rows shown while filtered; nullptr when every line shows.
     const RowIndices* filteredRows() const { return isFiltered() ? &shown_ : nullptr; }
     /// Lines in the list at the last refresh, shown or not.
@@ -77,6 +84,9 @@ private:
     std::optional<std::size_t> indexOf(int row) const;
     void filterNow(const std::string& previous);
     void findProcessRows();
+    void findWindowRows();
+    /// Filters anew after one of the restrictions changed.
+    void restrict();
 
     const Quillstat& model_;
     std::shared_ptr<const StatTable> table_;
@@ -87,6 +97,8 @@ private:
     RowIndices shown_;  ///< while filtered, at most `total_` rows
     std::optional<std::string> process_;
     RowIndices processRows_;  ///< the lines listing `process_`
+    std::optional<TimeWindow> window_;
+    RowIndices windowRows_;  ///< the lines within `window_`
     /// The lines of the last refresh, made searchable when a filter first needs them.
     ListSearchIndex index_;
     bool indexed_ = false;

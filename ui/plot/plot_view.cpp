@@ -1,5 +1,6 @@
 #include "ui/plot/plot_view.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -18,14 +19,19 @@
 #include "ui/plot/plot_block.h"
 #include "ui/plot/point_chart.h"
 #include "ui/plot/point_layer.h"
+#include "ui/plot/span_stats_text.h"
 #include "ui/window_size.h"
 
 namespace quill::ui {
 
-PlotView::PlotView(Quillstat& loggy, QWidget* parent) : QWidget(parent), loggy_(loggy) {
+PlotView::PlotView(Quillstat& loggy, std::function<void(TimeWindow)> showInList, QWidget* parent)
+    : QWidget(parent), loggy_(loggy), showInList_(std::move(showInList)) {
     auto* stack = new QVBoxLayout(this);
     stack->addWidget(buildControls());
+    // The figures of the span shown, below the controls: a saved image keeps them.
+    stack->addWidget(buildStats());
     buildBlocks();
+    buildShowInList();
     for (PlotBlock* block : blocks_) stack->addWidget(block, 1);
     // Takes the room of the hidden blocks, so the ones left keep to the top.
     stack->addStretch(0);
@@ -61,6 +67,37 @@ QWidget* PlotView::buildToggles() {
     addToggle(*row, Persist, QStringLiteral("showPersist"), QStringLiteral("Show Persist"));
     addToggle(*row, Special, QStringLiteral("showSpecial"), QStringLiteral("Show Special"));
     return toggles;
+}
+
+QLabel* PlotView::buildStats() {
+    stats_ = new QLabel(this);
+    stats_->setObjectName(QStringLiteral("spanStats"));
+    stats_->setAlignment(Qt::AlignCenter);
+    stats_->setWordWrap(true);
+    stats_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    stats_->setToolTip(
+        QStringLiteral("The records whose time lies in the span shown: their count and size, the "
+                       "mean and peak of the Persist rates the Rate chart plots, and the "
+                       "shortest, mean and longest interval"));
+    return stats_;
+}
+
+void PlotView::buildShowInList() {
+    showInListAction_ = new QAction(QStringLiteral("Show Span in &List"), this);
+    showInListAction_->setObjectName(QStringLiteral("showSpanInList"));
+    showInListAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    showInListAction_->setShortcutContext(Qt::WindowShortcut);
+    showInListAction_->setStatusTip(
+        QStringLiteral("Show only the records of the span shown here in the main list"));
+    showInListAction_->setVisible(static_cast<bool>(showInList_));
+    connect(showInListAction_, &QAction::triggered, this, [this] {
+        if (showInList_ && loggy_.plotSpan()) showInList_(windowOf(*loggy_.plotSpan()));
+    });
+    // In the window's right-click menu, which is also the charts', after saving the image. A
+    // Shift+drag zooms at once: the span selected is then the one shown.
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    addActions({separator, showInListAction_});
 }
 
 void PlotView::addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text) {
@@ -153,6 +190,22 @@ QString PlotView::imageCaption() const {
 
 void PlotView::showSpan(const std::optional<AxisRange>& span) {
     for (PlotBlock* block : blocks_) block->chart().setVisibleSpan(span);
+    loggy_.setPlotSpan(span ? std::optional(TimeSpan{span->min, span->max}) : std::nullopt);
+}
+
+void PlotView::followSpan() {
+    const std::optional<TimeSpan>& kept = loggy_.plotSpan();
+    const auto span = kept ? std::optional(AxisRange{kept->from, kept->to}) : std::nullopt;
+    // The charts that show it already, as they do after their own zoom, are left alone.
+    for (PlotBlock* block : blocks_)
+        if (block->chart().visibleSpan() != span) block->chart().setVisibleSpan(span);
+    showInListAction_->setEnabled(kept.has_value());
+}
+
+void PlotView::showStats() {
+    const std::optional<TimeSpan>& span = loggy_.plotSpan();
+    stats_->setText(
+        spanStatsText(spanStats(loggy_.statList(), span ? windowOf(*span) : TimeWindow{})));
 }
 
 void PlotView::keyPressEvent(QKeyEvent* event) {
@@ -176,6 +229,9 @@ void PlotView::observe() {
     watch([this] { showPoints(Rate, PlotSeries(loggy_.ratesPoints())); });
     watch([this] { showPoints(Persist, PlotSeries(loggy_.pointsPersist())); });
     watch([this] { showPoints(Special, PlotSeries(loggy_.pointsSpecial())); });
+    // After the points, so that a span kept while the window was closed finds them.
+    watch([this] { followSpan(); });
+    watch([this] { showStats(); });
 }
 
 std::size_t PlotView::shownPoints() const {

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "tests/ui/common/screenshot.h"
 #include "tests/ui/main_window/main_window_fixture.h"
@@ -129,6 +130,47 @@ private Q_SLOTS:
         QVERIFY(!listModel.filterPrepared());
         f.load(test::sampleBytes(), "third.jsonl");
         QVERIFY(!listModel.filterPrepared());
+    }
+
+    void aSpanFromThePlotRestrictsTheListUntilCleared_data() {
+        QTest::addColumn<QString>("text");    // typed into the filter first
+        QTest::addColumn<bool>("process");    // the process filter set too
+        QTest::addColumn<QString>("clear");   // how the span goes
+        QTest::addColumn<QString>("counts");  // with the span; without
+        test::row("alone, the button", QString(), false, QString("button"),
+                  QString("3 of 4 records|4 records"));
+        test::row("all three, the button", QString("Persist"), true, QString("button"),
+                  QString("1 of 4 records|2 of 4 records"));
+        test::row("process, Escape", QString(), true, QString("Escape"),
+                  QString("2 of 4 records|4 records"));
+        test::row("the plot shows the whole file", QString(), false, QString("plot"),
+                  QString("3 of 4 records|4 records"));
+        test::row("another load", QString("Persist"), false, QString("load"),
+                  QString("1 of 4 records|2 of 4 records"));
+    }
+    void aSpanFromThePlotRestrictsTheListUntilCleared() {
+        QFETCH(QString, text);
+        QFETCH(bool, process);
+        QFETCH(QString, clear);
+        QFETCH(QString, counts);
+        test::MainWindowFixture f;
+        f.load(test::sampleBytes());
+        if (!text.isEmpty()) f.filter(text);
+        if (process) f.window->filterByProcess("kernel_task");  // the first three lines
+        const TimeSpan span{1717488800.5, 1717489300.9};        // the Special line to the last
+        f.model.setPlotSpan(span);
+        f.window->filterBySpan(windowOf(span));
+        QCOMPARE(f.count(), counts.section('|', 0, 0));
+        QCOMPARE(test::part<QLabel>(*f.window, "spanFilter").text(),
+                 "Span: 08:13:21+0000 2024-06-04 \u2013 08:21:40+0000 2024-06-04");
+        if (clear == "button") test::part<QToolButton>(*f.window, "clearSpan").click();
+        if (clear == "Escape") QTest::keyClick(&f.list(), Qt::Key_Escape);
+        if (clear == "plot") f.model.setPlotSpan(std::nullopt);
+        if (clear == "load") f.load(test::sampleBytes(), "again.jsonl");
+        QTRY_COMPARE(f.count(), counts.section('|', 1));
+        // The bar stays while another filter does.
+        QVERIFY(!test::part<QLabel>(*f.window, "spanFilter").isVisible() &&
+                f.field().isVisible() == counts.endsWith(" of 4 records"));
     }
 
     void chartSelectionChartsOnlyARowShown() {

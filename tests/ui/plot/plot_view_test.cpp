@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLocale>
 #include <QRubberBand>
 #include <QScatterSeries>
 #include <QSet>
@@ -71,7 +72,8 @@ private Q_SLOTS:
     void init() {
         view_.reset();
         model_ = std::make_unique<Quillstat>();
-        view_ = std::make_unique<PlotView>(*model_);
+        listed_.reset();
+        view_ = std::make_unique<PlotView>(*model_, [this](TimeWindow w) { listed_ = w; });
         view_->resize(900, 960);
         view_->show();
         QVERIFY(QTest::qWaitForWindowExposed(view_.get()));
@@ -92,7 +94,7 @@ private Q_SLOTS:
         for (const QString& name : clicks) QTest::mouseClick(part("show" + name), Qt::LeftButton);
         QCoreApplication::processEvents();
         // Each shown block lies right below the one before it: nothing hidden keeps its room.
-        int bottom = part("toggleRow")->geometry().bottom();
+        int bottom = part("spanStats")->geometry().bottom();
         for (const QString& key : kKeys) {
             const QWidget* block = part(key + "Block");
             QCOMPARE(block->isVisible(), shown.split(' ').contains(key));
@@ -246,6 +248,10 @@ private Q_SLOTS:
         QCOMPARE(QString::asprintf("%.2f to %.2f", percent(span.min), percent(span.max)),
                  QString::asprintf("%.2f to %.2f", from, to));
         QVERIFY(std::ranges::none_of(view_->findChildren<QRubberBand*>(), &QWidget::isVisible));
+        // Every zoom, pan and reset is kept in the model, for the windows that follow the plot.
+        const std::optional<TimeSpan>& kept = model_->plotSpan();
+        QCOMPARE(chart("special").visibleSpan(),
+                 kept ? std::optional(AxisRange{kept->from, kept->to}) : std::nullopt);
         // The value axis fits the Persist points in view, of which those and a dot's reach about
         // them alone are gone through.
         const PlotSeries& points = chart("persist").points();
@@ -258,6 +264,42 @@ private Q_SLOTS:
         if (chart("special").visibleSpan()) return;
         // The whole span's image was kept aside: coming back to it draws nothing anew.
         QCOMPARE(view_->rasterRebuildCount(), drawn);
+    }
+
+    void theModelsSpanMovesTheChartsAndIsSummedUp_data() {
+        QTest::addColumn<double>("from");  // seconds after the first record; NaN: not zoomed
+        QTest::addColumn<double>("to");
+        QTest::addColumn<QString>("figures");
+        // Ten Persist records of 1 MB a minute apart, two Special ones an hour apart.
+        const QString rates = "rate mean %1 KB/s, peak 17 KB/s · interval shortest 1 min, mean ";
+        QTest::newRow("the whole file")
+            << qQNaN() << qQNaN()
+            << "12 records · 10,244 KB · " + rates.arg(15) + "6 min 54 s, longest 1 h";
+        QTest::newRow("three records")
+            << 59.5 << 180.5 << "3 records · 3,072 KB · " + rates.arg(17) + "1 min, longest 1 min";
+        QTest::newRow("between records")
+            << 61.0 << 119.0 << QString("0 records · 0 KB · rate — · interval —");
+    }
+    void theModelsSpanMovesTheChartsAndIsSummedUp() {
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(QString, figures);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        load(records("/Persist/1", 0, 60, 10, 1 << 20, 8) +
+             records("/Special/1", 30, 3600, 2, 2048, 8));
+        const AxisRange whole = shown();
+        std::optional<TimeSpan> span;
+        if (!std::isnan(from)) span = TimeSpan{1709596800 + from, 1709596800 + to};
+        // As another window would move it.
+        model_->setPlotSpan(span);
+        QTRY_COMPARE(part<QLabel>("spanStats")->text(), figures);
+        QCOMPARE(shown(), span ? AxisRange({span->from, span->to}) : whole);
+        // Ctrl+L, or the window's menu, hands the records in view to the list, while zoomed.
+        view_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view_.get()));
+        QTest::keyClick(view_.get(), Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(listed_, span ? std::optional(windowOf(*span)) : std::nullopt);
+        QLocale::setDefault(QLocale::c());
     }
 
     void loadsAndTheNarrowestZoom() {
@@ -280,11 +322,10 @@ private Q_SLOTS:
         const double second = std::floor(span.min + span.span() * 0.37) + 0.5;
         hover("rate", (second - span.min) / span.span());
         QCOMPARE(headerDate("rate"), instantText(second));
-        // The same moments read anew keep the span; another day's make it meaningless.
+        // Every load starts from the whole file, as the model forgets the span.
         load(risingFile(), "again.jsonl");
-        QCOMPARE(shown(), span);
+        QCOMPARE(shown(), whole);
         load(risingFile(86400), "next day.jsonl");
-        QVERIFY(!chart("rate").visibleSpan());
         QCOMPARE(shown().min, whole.min + 86400);
     }
 
@@ -436,6 +477,7 @@ private:
 
     std::unique_ptr<Quillstat> model_;
     std::unique_ptr<PlotView> view_;
+    std::optional<TimeWindow> listed_;  ///< what the view last showed in the list
 };
 
 }  // namespace quill::ui
