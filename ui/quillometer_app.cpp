@@ -41,10 +41,11 @@ QuillometerApp::~QuillometerApp() {
 
 namespace {
 
-/// Ctrl+W closes the chart, plot, help, About and README windows, as it does a desktop's other
-/// secondary windows; the main window has Ctrl+Q, which ends the program.
+/// Ctrl+W closes the chart, plot, processes, help, About and README windows, as it does a
+/// desktop's other secondary windows; the main window has Ctrl+Q, which ends the program.
 void addCloseKey(QWidget& window) {
-    auto* close = new QAction(&window);
+    // Named: the plot window lists its actions in its right-click menu.
+    auto* close = new QAction(QStringLiteral("Close Window"), &window);
     close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     close->setShortcutContext(Qt::WindowShortcut);
     QObject::connect(close, &QAction::triggered, &window, &QWidget::close);
