@@ -42,6 +42,8 @@ constexpr double kLegendTitleGap = 4;
 constexpr double kCategoriesStart = -kSecondsLimit * 2000;
 /// What a time label keeps clear of the chart's right edge, in pixels.
 constexpr double kRightClearance = 2;
+/// Around an axis title: Qt Charts pads it by 2 pixels on each side, and rounds.
+constexpr double kTitleClearance = 6;
 
 qint64 wholeMilliseconds(double seconds) {
     return std::llround(std::clamp(seconds, -kSecondsLimit, kSecondsLimit) * 1000);
@@ -240,7 +242,22 @@ void PointChart::followPlotArea(const QRectF& plotArea) {
     Q_EMIT ownInsetsChanged();
 }
 
+void PointChart::fitTitles(const QRectF& plotArea) {
+    // Qt Charts cuts a title without room to "...". In a chart too short for the value axis'
+    // title to stand beside its plot, the time axis is squeezed too: both titles give up their
+    // room, and show again only once the plot is taller by more than the room they took back.
+    const QFontMetricsF metrics(valueAxis_->titleFont());
+    const double needed = metrics.horizontalAdvance(valueAxis_->titleText()) + kTitleClearance;
+    const double regained =
+        valueAxis_->isTitleVisible() ? 0 : 2 * (metrics.height() + kTitleClearance);
+    const bool titled = plotArea.height() >= needed + regained;
+    if (valueAxis_->isTitleVisible() == titled) return;
+    valueAxis_->setTitleVisible(titled);
+    timeAxis_->setTitleVisible(titled);
+}
+
 void PointChart::fitTicks(const QRectF& plotArea) {
+    fitTitles(plotArea);
     const QFontMetricsF metrics(timeAxis_->labelsFont());
     const double overhang = chart()->size().width() - plotArea.right() - kRightClearance;
     showTicks(timeTicks(timeRange_, plotArea.width(), overhang, [&metrics](const QString& text) {

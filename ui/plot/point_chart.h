@@ -99,6 +99,7 @@ private:
     void applyRanges();
     void followPlotArea(const QRectF& plotArea);
     void fitTicks(const QRectF& plotArea);
+    void fitTitles(const QRectF& plotArea);
     void showTicks(const TimeTicks& ticks);
     /// The value axis's range for the points in view.
     AxisRange fittedValueRange() const;

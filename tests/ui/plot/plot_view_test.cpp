@@ -205,7 +205,9 @@ private Q_SLOTS:
         // One instant lies at one x in all the charts, whatever their value labels.
         QVERIFY(!std::isnan(shown().min));
         checkPlotEdges();
-        view_->resize(480, 900);
+        view_->resize(480, 700);
+        QTRY_VERIFY(view_->pointsUpToDate());
+        checkPlotEdges();
         QTest::mouseClick(part("showRate"), Qt::LeftButton);
         QTRY_VERIFY(view_->pointsUpToDate());
         checkPlotEdges();
