@@ -56,7 +56,7 @@ ProcessesView::ProcessesView(Quillstat& loggy, std::function<void(const QString&
         loggy_, [this] { draw(); }, this);
     observer_->drawNow();
     // Wide enough for every column beside a long path of a process.
-    resizeWithinScreen(*this, {1400, 900});
+    resizeWithinScreen(*this, {1480, 900});
 }
 
 ProcessesView::~ProcessesView() = default;
