@@ -130,6 +130,7 @@ void ProcessesView::makeTable() {
 
 void ProcessesView::makeChart() {
     chart_ = new StackChart;
+    chart_->setEnabled(false);  // until its first sums come
     connect(chart_, &StackChart::spanRequested, this, &ProcessesView::askForSpan);
 }
 
@@ -156,11 +157,18 @@ void ProcessesView::draw() {
 
 void ProcessesView::ask() {
     asking_ = true;
-    answers_->setFuture(QtConcurrent::run(&ProcessesView::answer, wanted_, index_));
+    // A new file's table comes first, summed on every core: the index behind the chart and the
+    // spans takes about twice as long, and comes with the next answer.
+    const bool tableFirst = shown_.table != wanted_.table && !wanted_.span;
+    answers_->setFuture(QtConcurrent::run(&ProcessesView::answer, wanted_, index_, tableFirst));
 }
 
-ProcessesView::Answer ProcessesView::answer(Query query,
-                                            std::shared_ptr<const ProcessIndex> index) {
+ProcessesView::Answer ProcessesView::answer(Query query, std::shared_ptr<const ProcessIndex> index,
+                                            bool tableFirst) {
+    if (tableFirst && (!index || index->sharedTable() != query.table)) {
+        std::vector<ProcessTotal> totals = processTotals(*query.table);
+        return Answer{std::move(query), nullptr, std::move(totals), {}};
+    }
     if (!index || index->sharedTable() != query.table)
         index = std::make_shared<const ProcessIndex>(query.table);
     const TimeWindow window = query.span ? windowOf(*query.span) : TimeWindow{};
@@ -178,10 +186,12 @@ ProcessesView::Answer ProcessesView::answer(Query query,
 void ProcessesView::takeAnswer() {
     Answer answer = answers_->result();
     asking_ = false;
-    if (answer.index->sharedTable() == wanted_.table) index_ = answer.index;
+    if (answer.index && answer.index->sharedTable() == wanted_.table) index_ = answer.index;
     // An answer to a query that a newer one has replaced since: that one's turn now.
     if (!(answer.query == wanted_)) return ask();
+    const bool tableOnly = !answer.index;
     showAnswer(std::move(answer));
+    if (tableOnly) ask();
 }
 
 void ProcessesView::showAnswer(Answer answer) {
@@ -197,8 +207,10 @@ void ProcessesView::showAnswer(Answer answer) {
     if (selected && model_->rowOf(*selected) >= 0)
         table_->setCurrentIndex(model_->index(model_->rowOf(*selected), current.column()));
     if (!newTable) table_->verticalScrollBar()->setValue(scrolled);
+    // The table alone: the chart of the file before goes, and this one's comes next.
     chart_->setBuckets(answer.query.table, std::move(answer.buckets));
-    showSpan();
+    chart_->setEnabled(answer.index != nullptr);
+    if (answer.index) showSpan();
     if (newTable) {
         table_->setEnabled(true);
         fitColumns();

@@ -53,7 +53,9 @@ private:
         std::vector<ProcessTotal> totals;
         ProcessBuckets buckets;
     };
-    static Answer answer(Query query, std::shared_ptr<const ProcessIndex> index);
+    /// The sums `query` asks for; with `tableFirst`, where `index` is not the table's, the
+    /// table's totals alone.
+    static Answer answer(Query query, std::shared_ptr<const ProcessIndex> index, bool tableFirst);
 
     QWidget* makeFilterRow();
     QWidget* makeSpanSwitch();

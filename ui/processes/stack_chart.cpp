@@ -157,6 +157,8 @@ void StackChart::forEachSegment(
 void StackChart::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
+    // Disabled while its sums are being made: an empty axis would only flash.
+    if (!isEnabled()) return;
     const Layout at = layout();
     paintLegend(painter, at);
     paintValueAxis(painter, at);
