@@ -130,11 +130,7 @@ void ProcessIndex::sumBlocks() {
             totals[block] = summer.take();
         }
     };
-    {
-        std::vector<std::jthread> workers;
-        for (std::size_t first = 1; first < threads; ++first) workers.emplace_back(sumEvery, first);
-        sumEvery(0);
-    }
+    inParallel(threads, sumEvery);
     blockStarts_.assign(1, 0);
     for (const std::vector<ProcessTotal>& block : totals) {
         blockTotals_.insert(blockTotals_.end(), block.begin(), block.end());
@@ -151,9 +147,14 @@ std::int64_t ProcessIndex::lastTime() const {
 }
 
 std::pair<std::size_t, std::size_t> ProcessIndex::positions(TimeWindow window) const {
-    const auto timeOf = [this](std::uint32_t row) { return table_->unixTime(row); };
-    const auto begin = std::ranges::lower_bound(byTime_, window.from, {}, timeOf);
-    const auto end = std::ranges::upper_bound(begin, byTime_.end(), window.to, {}, timeOf);
+    const auto before = [this](std::uint32_t row, std::int64_t time) {
+        return table_->unixTime(row) < time;
+    };
+    const auto after = [this](std::int64_t time, std::uint32_t row) {
+        return time < table_->unixTime(row);
+    };
+    const auto begin = std::lower_bound(byTime_.begin(), byTime_.end(), window.from, before);
+    const auto end = std::upper_bound(begin, byTime_.end(), window.to, after);
     return {static_cast<std::size_t>(begin - byTime_.begin()),
             static_cast<std::size_t>(end - byTime_.begin())};
 }
@@ -207,7 +208,7 @@ ProcessBuckets ProcessIndex::buckets(TimeWindow window, std::size_t top, BucketU
 void ProcessIndex::fillBuckets(TimeWindow window, ProcessBuckets& result) const {
     ProcessSummer summer(*table_);
     const auto columnOf = [&](StringTable::Id name) {
-        const auto found = std::ranges::find(result.processes, name);
+        const auto found = std::find(result.processes.begin(), result.processes.end(), name);
         return static_cast<std::size_t>(found - result.processes.begin());
     };
     for (std::size_t k = 0; k < result.buckets(); ++k) {

@@ -109,11 +109,7 @@ std::vector<ProcessTotal> processTotals(const StatTable& table, TimeWindow windo
             if (window.contains(table.unixTime(row))) summer.addRecord(row);
         parts[part] = summer.take();
     };
-    {
-        std::vector<std::jthread> workers;
-        for (std::size_t part = 1; part < threads; ++part) workers.emplace_back(sumPart, part);
-        sumPart(0);
-    }
+    inParallel(threads, sumPart);
     if (threads == 1) return std::move(parts[0]);
     ProcessSummer summer(table);
     for (const std::vector<ProcessTotal>& part : parts)
@@ -144,6 +140,20 @@ std::vector<std::uint32_t> rowsListing(const StatTable& table, StringTable::Id n
                 break;
             }
     return rows;
+}
+
+void inParallel(std::size_t parts, const std::function<void(std::size_t)>& work) {
+    std::vector<std::thread> workers;
+    // Joined however this thread leaves, or a thread still running would end the program.
+    struct Joiner {
+        std::vector<std::thread>& threads;
+        ~Joiner() {
+            for (std::thread& thread : threads)
+                if (thread.joinable()) thread.join();
+        }
+    } joiner{workers};
+    for (std::size_t part = 1; part < parts; ++part) workers.emplace_back(work, part);
+    work(0);
 }
 
 std::int64_t clampedToInt64(Int128 value) noexcept {

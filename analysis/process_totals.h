@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -69,6 +70,10 @@ std::optional<StringTable::Id> processId(const StatTable& table, std::string_vie
 
 /// The rows of `table` whose records list the process `name` at least once, in file order.
 std::vector<std::uint32_t> rowsListing(const StatTable& table, StringTable::Id name);
+
+/// Runs `work(0)` here and `work(1)` to `work(parts - 1)` on threads of their own, and returns
+/// once every one has ended.
+void inParallel(std::size_t parts, const std::function<void(std::size_t)>& work);
 
 /// `value` as the nearest signed 64-bit number: figures are exact until they are shown.
 std::int64_t clampedToInt64(Int128 value) noexcept;
