@@ -5,32 +5,15 @@
 
 namespace quill {
 
-namespace {
-
-constexpr std::uint32_t kUnseen = 0xffffffff;
-
-}  // namespace
-
 ProcessSummer::ProcessSummer(const StatTable& table)
     : table_(table), slotOf_(table.strings().size(), kUnseen) {}
-
-ProcessSummer::Slot& ProcessSummer::slotOf(StringTable::Id name) {
-    std::uint32_t& index = slotOf_[name];
-    if (index == kUnseen) {
-        index = static_cast<std::uint32_t>(slots_.size());
-        slots_.push_back({.total = {.name = name}});
-    }
-    return slots_[index];
-}
 
 void ProcessSummer::addRecord(std::size_t row) {
     touched_.clear();
     const auto category = static_cast<std::size_t>(table_.category(row));
     const auto at = static_cast<std::uint32_t>(row);
     for (std::size_t p = table_.processBegin(row); p < table_.processEnd(row); ++p) {
-        const StringTable::Id name = table_.processNameId(p);
-        if (slotOf_[name] == kUnseen) slotOf(name);
-        const std::uint32_t index = slotOf_[name];
+        const std::uint32_t index = slotOf(table_.processNameId(p));
         Slot& slot = slots_[index];
         const Int128 size = table_.processSize(p);
         slot.total.byCategory[category] += size;
@@ -69,7 +52,7 @@ void ProcessSummer::closeRecord(Slot& slot, std::uint32_t row, std::int64_t time
 
 void ProcessSummer::addTotal(const ProcessTotal& part) {
     if (part.records == 0) return;
-    ProcessTotal& total = slotOf(part.name).total;
+    ProcessTotal& total = slots_[slotOf(part.name)].total;
     for (std::size_t c = 0; c < total.byCategory.size(); ++c)
         total.byCategory[c] += part.byCategory[c];
     if (beatsPeak(total, part.peakBytes, part.peakRow)) {

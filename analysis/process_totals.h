@@ -44,12 +44,22 @@ public:
     std::vector<ProcessTotal> take();
 
 private:
+    static constexpr std::uint32_t kUnseen = 0xffffffff;
     struct Slot {
         ProcessTotal total;
-        Int128 inRecord = 0;                 ///< bytes in the record being summed
-        std::uint32_t lastRow = 0xffffffff;  ///< the last record listing it
+        Int128 inRecord = 0;              ///< bytes in the record being summed
+        std::uint32_t lastRow = kUnseen;  ///< the last record listing it
     };
-    Slot& slotOf(StringTable::Id name);
+    /// The index of `name`'s slot, made on its first occurrence. Inline: every occurrence of
+    /// every line comes here.
+    std::uint32_t slotOf(StringTable::Id name) {
+        std::uint32_t& index = slotOf_[name];
+        if (index == kUnseen) {
+            index = static_cast<std::uint32_t>(slots_.size());
+            slots_.push_back({.total = {.name = name}});
+        }
+        return index;
+    }
     void closeRecord(Slot& slot, std::uint32_t row, std::int64_t time);
 
     const StatTable& table_;

@@ -116,6 +116,19 @@ bool isOption(std::string_view arg, std::string_view name) {
     return arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '=');
 }
 
+/// Handles a number option at args[i], if it is one, with what went wrong in `error`.
+bool takeNumberOption(int argc, char** argv, int& i, Options& options,
+                      std::optional<std::string>& error) {
+    const std::string_view arg = argv[i];
+    const auto take = [&](std::string_view name, auto& out) {
+        if (!isOption(arg, name)) return false;
+        error = takeNumber(argc, argv, i, name, out);
+        return true;
+    };
+    return take("--select", options.select) || take("--top", options.top) ||
+           take("--from", options.from) || take("--to", options.to);
+}
+
 /// The number options, or why they cannot be taken together.
 std::optional<std::string> checkCombination(const Options& options) {
     if (options.select == std::size_t{0}) return "--select counts lines from 1, not 0";
@@ -146,18 +159,9 @@ Arguments parseArguments(int argc, char** argv) {
         } else if (arg == "--csv") {
             if (options.csv) return usageError("--csv given more than once");
             options.csv = true;
-        } else if (isOption(arg, "--select")) {
-            if (auto error = takeNumber(argc, argv, i, "--select", options.select))
-                return usageError(*error);
-        } else if (isOption(arg, "--top")) {
-            if (auto error = takeNumber(argc, argv, i, "--top", options.top))
-                return usageError(*error);
-        } else if (isOption(arg, "--from")) {
-            if (auto error = takeNumber(argc, argv, i, "--from", options.from))
-                return usageError(*error);
-        } else if (isOption(arg, "--to")) {
-            if (auto error = takeNumber(argc, argv, i, "--to", options.to))
-                return usageError(*error);
+        } else if (std::optional<std::string> error;
+                   takeNumberOption(argc, argv, i, options, error)) {
+            if (error) return usageError(*error);
         } else {
             return usageError("unknown option '" + std::string(arg) + "'");
         }

@@ -165,12 +165,12 @@ void ProcessesView::ask() {
 
 ProcessesView::Answer ProcessesView::answer(Query query, std::shared_ptr<const ProcessIndex> index,
                                             bool tableFirst) {
-    if (tableFirst && (!index || index->sharedTable() != query.table)) {
+    const bool indexed = index && index->sharedTable() == query.table;
+    if (tableFirst && !indexed) {
         std::vector<ProcessTotal> totals = processTotals(*query.table);
         return Answer{std::move(query), nullptr, std::move(totals), {}};
     }
-    if (!index || index->sharedTable() != query.table)
-        index = std::make_shared<const ProcessIndex>(query.table);
+    if (!indexed) index = std::make_shared<const ProcessIndex>(query.table);
     const TimeWindow window = query.span ? windowOf(*query.span) : TimeWindow{};
     Answer answer{std::move(query), index, index->totals(window), {}};
     // Buckets fine enough for the span of records within the window, not for the empty time
