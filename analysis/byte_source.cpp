@@ -20,4 +20,10 @@ std::ptrdiff_t MemorySource::readAt(std::uint64_t offset, char* into, std::size_
     return static_cast<std::ptrdiff_t>(n);
 }
 
+std::ptrdiff_t WindowSource::readAt(std::uint64_t offset, char* into, std::size_t size) const {
+    if (offset >= sizeHint()) return 0;
+    const std::size_t n = std::min<std::uint64_t>(size, sizeHint() - offset);
+    return inner_.readAt(begin_ + offset, into, n);
+}
+
 }  // namespace quill

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,9 +38,26 @@ public:
     std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override;
     std::uint64_t sizeHint() const override { return file_.size(); }
     const std::string& error() const override { return file_.error(); }
+    const os::FileIdentity& identity() const noexcept { return file_.identity(); }
 
 private:
     os::File file_;
+};
+
+/// The bytes [begin, end) of another source, as a source of their own.
+class WindowSource final : public ByteSource {
+public:
+    WindowSource(const ByteSource& inner, std::uint64_t begin, std::uint64_t end)
+        : inner_(inner), begin_(begin), end_(std::max(begin, end)) {}
+
+    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t size) const override;
+    std::uint64_t sizeHint() const override { return end_ - begin_; }
+    const std::string& error() const override { return inner_.error(); }
+
+private:
+    const ByteSource& inner_;
+    std::uint64_t begin_;
+    std::uint64_t end_;
 };
 
 /// Bytes already in memory, which must outlive the source.

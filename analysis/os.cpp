@@ -7,17 +7,28 @@
 #if defined(_POSIX_VERSION) && !defined(QUILL_PORTABLE_OS)
 #define QUILL_OS_POSIX 1
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #else
 #define QUILL_OS_POSIX 0
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <mutex>
 #include <system_error>
+#endif
+
+#if defined(__linux__) && QUILL_OS_POSIX
+#define QUILL_OS_INOTIFY 1
+#include <sys/inotify.h>
+#else
+#define QUILL_OS_INOTIFY 0
+#include <chrono>
+#include <thread>
 #endif
 
 #include <cerrno>
@@ -54,7 +65,17 @@ File::File(const std::string& path) : handle_(std::make_unique<Handle>()) {
         error_ = std::strerror(errno);
     } else {
         size_ = static_cast<std::uint64_t>(info.st_size);
+        identity_ = {static_cast<std::uint64_t>(info.st_dev),
+                     static_cast<std::uint64_t>(info.st_ino)};
     }
+}
+
+std::optional<FileStatus> statusOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileStatus{
+        {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)},
+        static_cast<std::uint64_t>(info.st_size)};
 }
 
 std::ptrdiff_t File::readAt(std::uint64_t offset, char* into, std::size_t size) const {
@@ -181,9 +202,64 @@ std::int64_t utcOffsetAt(std::int64_t unixTime) noexcept {
     return days * 86400 + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec - unixTime;
 }
 
+std::optional<FileStatus> statusOf(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    return FileStatus{{}, size};
+}
+
 #endif
 
 File::~File() = default;
+
+#if QUILL_OS_INOTIFY
+
+ChangeWaiter::ChangeWaiter(const std::string& path) {
+    fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd_ < 0) return;
+    // The folder, not the file: it also tells of the file made anew, renamed over or removed,
+    // which a watch on the file itself would miss once the file it watches is gone.
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    constexpr std::uint32_t kEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_MOVED_TO |
+                                      IN_MOVED_FROM | IN_DELETE | IN_ATTRIB;
+    if (::inotify_add_watch(fd_, folder.c_str(), kEvents) < 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+ChangeWaiter::~ChangeWaiter() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void ChangeWaiter::wait(int timeoutMs) {
+    if (fd_ < 0) {
+        ::poll(nullptr, 0, timeoutMs);
+        return;
+    }
+    pollfd watched{fd_, POLLIN, 0};
+    if (::poll(&watched, 1, timeoutMs) <= 0) return;
+    // The events only wake the caller, who looks at the file itself: drain them.
+    alignas(inotify_event) char events[4096];
+    while (::read(fd_, events, sizeof events) > 0) {
+    }
+}
+
+#else
+
+ChangeWaiter::ChangeWaiter(const std::string&) {}
+ChangeWaiter::~ChangeWaiter() = default;
+
+void ChangeWaiter::wait(int timeoutMs) {
+    (void)fd_;
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+}
+
+#endif
 
 std::size_t findBytes(std::string_view hay, std::string_view needle) noexcept {
 #if QUILL_OS_POSIX && (defined(__linux__) || defined(__APPLE__) || defined(__FreeBSD__) || \

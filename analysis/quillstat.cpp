@@ -50,6 +50,21 @@ LoadOutcome Quillstat::applyLoad(StatLoad load) {
     return {LoadStatus::Loaded, {}};
 }
 
+bool Quillstat::applyGrowth(std::shared_ptr<const StatTable> table) {
+    if (!table || !table->extends(*statList_)) return false;
+    if (table->size() == statList_->size() && table->skippedLines() == statList_->skippedLines())
+        return true;
+    setStatList(std::move(table));
+    if (!statList_->empty() && statList_->earliestTime() < startTime_)
+        setStartTime(statList_->earliestTime());
+    // Straight to the grown series: emptied first, as a load does, every chart would start
+    // over from nothing at each addition.
+    setPointsPersist(PointSeries(statList_, Category::Persist, startTime_));
+    setPointsSpecial(PointSeries(statList_, Category::Special, startTime_));
+    setRatesPoints(RateSeries(statList_, startTime_));
+    return true;
+}
+
 LoadOutcome Quillstat::loadStatPath(const std::string& path) {
     return applyLoad(readStatPath(path));
 }

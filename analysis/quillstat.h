@@ -89,6 +89,10 @@ public:
     /// time and the series. A cancelled load changes nothing; one whose file could not be read
     /// leaves the new name over no lines and no rates, the size series as they were.
     LoadOutcome applyLoad(StatLoad load);
+    /// Takes in the lines added to the followed file: `table` holds the lines shown and more
+    /// (it `extends` them), and becomes the list in one write. The span shown stays.
+    /// Returns false, changing nothing, for a table of another file.
+    bool applyGrowth(std::shared_ptr<const StatTable> table);
     /// Reads the file at `path` and applies it, in one call on this thread.
     LoadOutcome loadStatPath(const std::string& path);
     /// Reads `bytes` as the content of a file called `name` and applies it.

@@ -35,7 +35,7 @@ void PointSeries::read(std::span<const std::uint32_t> lines, double* dates,
     // the plot reads millions of points per frame, and a call per point takes half as long
     // again.
     const StatTable& table = *table_;
-    const std::vector<std::uint32_t>& charted = rows();
+    const std::span<const std::uint32_t> charted = rows();
     for (const std::uint32_t line : lines) {
         const std::uint32_t row = charted[line];
         *dates++ = static_cast<double>(table.unixTime(row));
@@ -48,7 +48,7 @@ void PointSeries::read(std::span<const std::uint32_t> lines, double* dates,
 void RateSeries::read(std::span<const std::uint32_t> indices, double* dates,
                       std::int64_t* rates) const noexcept {
     const StatTable& table = *table_;
-    const std::vector<std::uint32_t>& charted = rows();
+    const std::span<const std::uint32_t> charted = rows();
     for (const std::uint32_t k : indices) {
         const std::uint32_t row = charted[k];
         *dates++ = static_cast<double>(table.unixTime(row));

@@ -43,9 +43,7 @@ public:
               std::int64_t* sizes) const noexcept;
 
 private:
-    const std::vector<std::uint32_t>& rows() const noexcept {
-        return table_->chartedRows(category_);
-    }
+    std::span<const std::uint32_t> rows() const noexcept { return table_->chartedRows(category_); }
     std::uint32_t row(std::size_t k) const noexcept { return rows()[k / 3]; }
 
     std::shared_ptr<const StatTable> table_;
@@ -74,7 +72,7 @@ public:
               std::int64_t* rates) const noexcept;
 
 private:
-    const std::vector<std::uint32_t>& rows() const noexcept {
+    std::span<const std::uint32_t> rows() const noexcept {
         return table_->chartedRows(Category::Persist);
     }
 

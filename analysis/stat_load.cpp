@@ -28,11 +28,17 @@ void reserveFromFirstChunk(StatTableBuilder& builder, const ChunkBatch& batch, s
 
 StatLoad readStatSource(std::string name, const ByteSource& source, LoadControl* control,
                         const DecodeOptions& options) {
-    // Cancelled before it began, a load changes nothing, whether its file can be read or not.
-    if (control && control->cancelled()) return {LoadStatus::Ignored, std::move(name), nullptr, {}};
-    StatLoad load{LoadStatus::ReadFailed, std::move(name), nullptr, source.error()};
-    if (!load.error.empty()) return load;
     StatTableBuilder builder;
+    return readStatSource(std::move(name), source, builder, control, options);
+}
+
+StatLoad readStatSource(std::string name, const ByteSource& source, StatTableBuilder& builder,
+                        LoadControl* control, const DecodeOptions& options) {
+    // Cancelled before it began, a load changes nothing, whether its file can be read or not.
+    if (control && control->cancelled())
+        return {LoadStatus::Ignored, std::move(name), nullptr, {}, {}};
+    StatLoad load{LoadStatus::ReadFailed, std::move(name), nullptr, source.error(), {}};
+    if (!load.error.empty()) return load;
     bool first = true;
     const std::uint64_t size = source.sizeHint();
     const DecodeResult result = decodeRecords(
@@ -43,12 +49,12 @@ StatLoad readStatSource(std::string name, const ByteSource& source, LoadControl*
             first = false;
         },
         options, control);
-    if (result.cancelled) return {LoadStatus::Ignored, std::move(load.fileName), nullptr, {}};
+    if (result.cancelled) return {LoadStatus::Ignored, std::move(load.fileName), nullptr, {}, {}};
     // A read that fails part-way ends as one that failed at once: no lines at all.
     if (!result.error.empty())
-        return {LoadStatus::ReadFailed, std::move(load.fileName), nullptr, result.error};
+        return {LoadStatus::ReadFailed, std::move(load.fileName), nullptr, result.error, {}};
     load.status = LoadStatus::Loaded;
-    load.table = builder.finish();
+    load.table = builder.snapshot();
     return load;
 }
 

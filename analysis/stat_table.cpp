@@ -61,7 +61,7 @@ StatLine StatTable::line(std::size_t i) const {
 }
 
 std::size_t StatTable::bytes() const noexcept {
-    const auto held = [](const auto& column) { return column.size() * sizeof(column.front()); };
+    const auto held = [](const auto& column) { return column.size() * sizeof(column[0]); };
     return held(unixTime_) + held(totalBytes_) + held(interval_) + held(rateInt_) +
            held(previous_) + held(flags_) + held(file_) + held(type_) + held(record_) +
            held(processBegin_) + held(processName_) + held(processSize_) + held(wideSizes_) +

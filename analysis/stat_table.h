@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis/shared_column.h"
 #include "analysis/string_table.h"
 #include "records/records.h"
 #include "records/uuid.h"
@@ -26,6 +28,8 @@ Category categoryOf(std::string_view file) noexcept;
 /// these numbers when a row is shown, exported or reported.
 class StatTable {
 public:
+    StatTable() { processBegin_.push_back(0); }
+
     /// No previous line of the category.
     static constexpr std::uint32_t kNone = 0xffffffff;
     /// The most lines a table holds: row indices are 32-bit, and kNone is not one.
@@ -72,8 +76,13 @@ public:
 
     /// The rows of the Persist and of the Special lines that list at least three processes, in
     /// file order: the lines the point series draw.
-    const std::vector<std::uint32_t>& chartedRows(Category category) const noexcept {
+    std::span<const std::uint32_t> chartedRows(Category category) const noexcept {
         return category == Category::Persist ? persistRows_ : specialRows_;
+    }
+    /// Whether this table is `older` with lines appended (or none): the same file followed
+    /// as it grew, its first `older.size()` lines and their identities unchanged.
+    bool extends(const StatTable& older) const noexcept {
+        return idBase_ == older.idBase_ && size() >= older.size();
     }
     /// The least time of any line; meaningless for an empty table.
     std::int64_t earliestTime() const noexcept { return earliest_; }
@@ -105,27 +114,27 @@ private:
     std::int64_t wideSize(std::size_t p) const noexcept;
     Uuid idOf(unsigned kind, std::size_t index) const noexcept;
 
-    std::vector<std::int64_t> unixTime_;
-    std::vector<std::int64_t> totalBytes_;
-    std::vector<std::int64_t> interval_;
-    std::vector<std::int64_t> rateInt_;
-    std::vector<std::uint32_t> previous_;
-    std::vector<std::uint8_t> flags_;
-    std::vector<StringTable::Id> file_;
-    std::vector<StringTable::Id> type_;
-    std::vector<StringTable::Id> record_;
-    std::vector<std::uint64_t> processBegin_{0};
-    std::vector<StringTable::Id> processName_;
+    SharedColumn<std::int64_t> unixTime_;
+    SharedColumn<std::int64_t> totalBytes_;
+    SharedColumn<std::int64_t> interval_;
+    SharedColumn<std::int64_t> rateInt_;
+    SharedColumn<std::uint32_t> previous_;
+    SharedColumn<std::uint8_t> flags_;
+    SharedColumn<StringTable::Id> file_;
+    SharedColumn<StringTable::Id> type_;
+    SharedColumn<StringTable::Id> record_;
+    SharedColumn<std::uint64_t> processBegin_;
+    SharedColumn<StringTable::Id> processName_;
     /// Sizes as most are, within 32 bits; kWideSize marks one kept in `wideSizes_`.
-    std::vector<std::int32_t> processSize_;
+    SharedColumn<std::int32_t> processSize_;
     struct WideSize {
         std::uint64_t process;
         std::int64_t size;
     };
-    std::vector<WideSize> wideSizes_;  ///< by process index
+    SharedColumn<WideSize> wideSizes_;  ///< by process index
     StringTable strings_;
-    std::vector<std::uint32_t> persistRows_;
-    std::vector<std::uint32_t> specialRows_;
+    SharedColumn<std::uint32_t> persistRows_;
+    SharedColumn<std::uint32_t> specialRows_;
     std::int64_t earliest_ = INT64_MAX;
     std::uint64_t skipped_ = 0;
     Uuid idBase_;

@@ -7,7 +7,7 @@ namespace quill {
 StringTable::Id StringTable::add(std::string_view text) {
     // Ids are 32-bit, and the last one marks a free slot in an interner.
     if (ends_.size() >= 0xfffffffe) throw std::length_error("more than 2^32 - 2 distinct texts");
-    bytes_.append(text);
+    bytes_.append(text.data(), text.size());
     ends_.push_back(bytes_.size());
     return static_cast<Id>(ends_.size() - 1);
 }

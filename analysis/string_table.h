@@ -6,11 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/shared_column.h"
 #include "records/string_hash.h"
 
 namespace quill {
 
-/// Texts laid end to end in one buffer, each named by a 32-bit id in order of arrival.
+/// Texts laid end to end in one buffer, each named by a 32-bit id in order of arrival. A copy
+/// shares the buffer, and keeps the texts there were when it was made.
 class StringTable {
 public:
     using Id = std::uint32_t;
@@ -18,7 +20,7 @@ public:
     std::size_t size() const noexcept { return ends_.size(); }
     std::string_view operator[](Id id) const noexcept {
         const std::size_t begin = id == 0 ? 0 : ends_[id - 1];
-        return std::string_view(bytes_).substr(begin, ends_[id] - begin);
+        return {bytes_.data() + begin, static_cast<std::size_t>(ends_[id] - begin)};
     }
     /// Adds `text` under the next id.
     Id add(std::string_view text);
@@ -30,13 +32,13 @@ public:
         ends_.clear();
     }
     void shrinkToFit() {
-        bytes_.shrink_to_fit();
-        ends_.shrink_to_fit();
+        bytes_.shrinkToFit();
+        ends_.shrinkToFit();
     }
 
 private:
-    std::string bytes_;
-    std::vector<std::uint64_t> ends_;
+    SharedColumn<char> bytes_;
+    SharedColumn<std::uint64_t> ends_;
 };
 
 /// Numbers distinct texts: the same text always gets the same id, in a table of each text

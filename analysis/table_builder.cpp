@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "analysis/derivation.h"
-#include "analysis/memory_advice.h"
 
 namespace quill {
 
@@ -49,18 +48,18 @@ StatTableBuilder::StatTableBuilder() : table_(std::make_unique<StatTable>()) {
 
 void StatTableBuilder::reserve(std::size_t lines, std::size_t processes) {
     StatTable& t = *table_;
-    reserveLarge(t.unixTime_, lines);
-    reserveLarge(t.totalBytes_, lines);
-    reserveLarge(t.interval_, lines);
-    reserveLarge(t.rateInt_, lines);
-    reserveLarge(t.previous_, lines);
-    reserveLarge(t.flags_, lines);
-    reserveLarge(t.file_, lines);
-    reserveLarge(t.type_, lines);
-    reserveLarge(t.record_, lines);
-    reserveLarge(t.processBegin_, lines + 1);
-    reserveLarge(t.processName_, processes);
-    reserveLarge(t.processSize_, processes);
+    t.unixTime_.reserve(lines);
+    t.totalBytes_.reserve(lines);
+    t.interval_.reserve(lines);
+    t.rateInt_.reserve(lines);
+    t.previous_.reserve(lines);
+    t.flags_.reserve(lines);
+    t.file_.reserve(lines);
+    t.type_.reserve(lines);
+    t.record_.reserve(lines);
+    t.processBegin_.reserve(lines + 1);
+    t.processName_.reserve(processes);
+    t.processSize_.reserve(processes);
 }
 
 void StatTableBuilder::append(const ChunkColumns& chunk) {
@@ -123,9 +122,10 @@ void StatTableBuilder::deriveStatLine(const ChunkColumns& chunk, std::size_t i,
         (category == Category::Persist ? t.persistRows_ : t.specialRows_).push_back(row);
 }
 
-std::shared_ptr<const StatTable> StatTableBuilder::finish() {
-    table_->strings_ = strings_.take();
-    return std::shared_ptr<const StatTable>(std::move(table_));
+std::shared_ptr<const StatTable> StatTableBuilder::snapshot() const {
+    auto table = std::make_shared<StatTable>(*table_);
+    table->strings_ = strings_.table();
+    return table;
 }
 
 }  // namespace quill

@@ -47,6 +47,9 @@ private:
 /// Builds a `StatTable` from chunks handed over in file order: renumbers their texts into the
 /// table's, relates each line to the previous one of its category, and appends the columns.
 /// Lines past `StatTable::kMaxLines` are dropped.
+///
+/// The tables it hands out share its columns: each is the lines so far, and stays so while the
+/// builder goes on appending, so a followed file costs only its new lines.
 class StatTableBuilder {
 public:
     StatTableBuilder();
@@ -57,8 +60,8 @@ public:
     void append(const ChunkColumns& chunk);
     std::size_t size() const noexcept { return table_->size(); }
     std::size_t processTotal() const noexcept { return table_->processTotal(); }
-    /// The finished table; the builder is spent.
-    std::shared_ptr<const StatTable> finish();
+    /// The lines so far, as a table of their own that later appends leave as it is.
+    std::shared_ptr<const StatTable> snapshot() const;
 
 private:
     void deriveStatLine(const ChunkColumns& chunk, std::size_t i, std::size_t process);

@@ -106,7 +106,7 @@ void checkChunks(std::string_view text, const StatTable& whole,
         quill::decodeRecords(source, [&](quill::ChunkBatch batch) { builder.append(batch.lines); },
                              {chunkBytes, threads});
     check(result.error.empty() && !result.cancelled, "memory reads without an error");
-    const auto table = builder.finish();
+    const auto table = builder.snapshot();
     checkEntries(*table, expected);
     for (std::size_t i = 0; i < table->size() && i < whole.size(); ++i)
         check(table->previous(i) == whole.previous(i) && table->interval(i) == whole.interval(i) &&

@@ -98,7 +98,7 @@ std::vector<std::string> decodeAll(const ByteSource& source, const DecodeOptions
         *error = result.error;
     else
         EXPECT_EQ(result.error, "");
-    const std::shared_ptr<const StatTable> table = builder.finish();
+    const std::shared_ptr<const StatTable> table = builder.snapshot();
     std::vector<std::string> lines = test::texts(*table);
     lines.push_back("skipped " + std::to_string(table->skippedLines()));
     return lines;

@@ -25,7 +25,7 @@ namespace {
 
 StatLoad failedLoad(const std::string& path, std::string reason) {
     return {LoadStatus::ReadFailed, std::string(lastPathComponent(path)), nullptr,
-            std::move(reason)};
+            std::move(reason), {}};
 }
 
 }  // namespace
