@@ -24,8 +24,11 @@ struct StatFileLoader::Job {
 namespace {
 
 StatLoad failedLoad(const std::string& path, std::string reason) {
-    return {LoadStatus::ReadFailed, std::string(lastPathComponent(path)), nullptr,
-            std::move(reason), {}};
+    return {LoadStatus::ReadFailed,
+            std::string(lastPathComponent(path)),
+            nullptr,
+            std::move(reason),
+            {}};
 }
 
 }  // namespace
