@@ -101,6 +101,12 @@ TEST_F(ReportTest, OutputForKnownFiles) {
         {{"--summary", "--summary", f}, 2, {}}, {{"--select", "1", "--select=1", f}, 2, {}},
         {{"--top", "-1", f}, 2, {}}, {{"--from", "1", f}, 2, {}}, {{"--top=1", "--to", "x", f}, 2, {}},
         {{"--top", "1", "--select", "1", f}, 2, {}}, {{"--top", "1", "--csv", f}, 2, {}},
+        // Following goes alone, with one file; a file missing at the start is not waited for.
+        {{"--follow"}, 2, {}}, {{"--follow", f, f}, 2, {}}, {{"--follow", "--follow", f}, 2, {}},
+        {{"--follow", "--summary", f}, 2, {}}, {{f, "--follow", "--csv"}, 2, {}},
+        {{"--follow", "--select=1", f}, 2, {}}, {{"--top", "1", "--follow", f}, 2, {}},
+        {{"--follow", "--from", "1", f}, 2, {}},
+        {{"--follow", "missing.jsonl"}, 1, {modelLine("missing.jsonl", 2771537664, 0)}},
         {{f}, 0, {model,
           R"({"kind":"line","prevDate":"","entryDate":"22:13:20+0000 2023-11-14",)"
           R"("chartDate":1700000000,"size":"10 KB","duration":"","rate":"","rateInt":0,)"

@@ -21,7 +21,7 @@
 #include "analysis/derivation.h"
 #include "analysis/process_totals.h"
 #include "analysis/quillstat.h"
-#include "records/utf8.h"
+#include "tools/report/follow.h"
 #include "tools/report/json_writer.h"
 
 namespace quill {
@@ -33,7 +33,8 @@ constexpr char kProgram[] = "quillometer-report";
 constexpr char kUsage[] =
     "Usage: quillometer-report [--select N] [--summary] FILE...\n"
     "       quillometer-report --csv FILE...\n"
-    "       quillometer-report --top N [--from UNIX] [--to UNIX] FILE...\n";
+    "       quillometer-report --top N [--from UNIX] [--to UNIX] FILE...\n"
+    "       quillometer-report --follow FILE\n";
 
 constexpr char kHelp[] =
     "Loads each statistics FILE in turn into one model and prints the model as JSON Lines.\n"
@@ -48,6 +49,9 @@ constexpr char kHelp[] =
     "              most bytes, one line each, most first (0: every process)\n"
     "  --from UNIX, --to UNIX\n"
     "              with --top, count only records from or to that time, both included\n"
+    "  --follow    print FILE's model line and lines, then each line as it is added to FILE,\n"
+    "              and FILE anew, model line first, when it is cut short or replaced; until\n"
+    "              SIGINT or SIGTERM, which end it with status 0\n"
     "  --help      print this help and exit\n"
     "  --          take every later argument as a FILE\n"
     "\n"
@@ -64,6 +68,7 @@ struct Options {
     std::optional<std::int64_t> to;
     bool summary = false;
     bool csv = false;
+    bool follow = false;
 };
 
 struct Arguments {
@@ -131,6 +136,10 @@ bool takeNumberOption(int argc, char** argv, int& i, Options& options,
 
 /// The number options, or why they cannot be taken together.
 std::optional<std::string> checkCombination(const Options& options) {
+    if (options.follow && (options.csv || options.summary || options.select || options.top ||
+                           options.from || options.to))
+        return "--follow prints the lines of one FILE as they come: no other option with it";
+    if (options.follow && options.files.size() != 1) return "--follow takes exactly one FILE";
     if (options.select == std::size_t{0}) return "--select counts lines from 1, not 0";
     if (options.csv && (options.summary || options.select))
         return "--csv prints the list only: no --summary or --select with it";
@@ -159,6 +168,9 @@ Arguments parseArguments(int argc, char** argv) {
         } else if (arg == "--csv") {
             if (options.csv) return usageError("--csv given more than once");
             options.csv = true;
+        } else if (arg == "--follow") {
+            if (options.follow) return usageError("--follow given more than once");
+            options.follow = true;
         } else if (std::optional<std::string> error;
                    takeNumberOption(argc, argv, i, options, error)) {
             if (error) return usageError(*error);
@@ -181,35 +193,6 @@ bool loadFiles(Quillstat& model, const std::vector<std::string>& files) {
         allRead = false;
     }
     return allRead;
-}
-
-void writeModel(JsonLineWriter& out, const Quillstat& model) {
-    // The name comes from a path, which may hold any bytes; every other text in the model
-    // was decoded from repaired input already.
-    out.beginObject()
-        .text("kind", "model")
-        .text("fileName", repairUtf8(model.fileName()))
-        .integer("startTime", model.startTime())
-        .integer("lines", static_cast<std::int64_t>(model.statList().size()))
-        .endObject();
-}
-
-void writeLines(JsonLineWriter& out, const StatTable& lines) {
-    LineTexts texts;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const IntervalFigures figures = texts.figures(lines, i);
-        out.beginObject()
-            .text("kind", "line")
-            .text("prevDate", texts.prevDate(lines, i))
-            .text("entryDate", texts.entryDate(lines, i))
-            .number("chartDate", static_cast<double>(lines.unixTime(i)))
-            .text("size", texts.size(lines, i))
-            .text("duration", figures.duration)
-            .text("rate", figures.rate)
-            .integer("rateInt", lines.rateInt(i))
-            .text("file", lines.file(i))
-            .endObject();
-    }
 }
 
 void writePoints(JsonLineWriter& out, std::string_view kind, const PointSeries& points) {
@@ -353,6 +336,11 @@ int runCsv(Quillstat& model, const Options& options) {
 
 int run(Quillstat& model, const Options& options) {
     if (options.csv) return runCsv(model, options);
+    if (options.follow) {
+        const std::optional<bool> followed =
+            guarded([&] { return followFile(options.files.front(), kProgram); });
+        return followed.value_or(false) ? kExitOk : kExitFailure;
+    }
     JsonLineWriter out(stdout);
     const std::optional<bool> allRead = guarded([&] {
         if (options.top) return writeTopReport(out, model, options);
