@@ -14,8 +14,8 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
+#include "tests/follow_writer.h"
 #include "tests/ui/common/screenshot.h"
 #include "tests/ui/main_window/main_window_fixture.h"
 #include "ui/main_window/message_row.h"
@@ -382,43 +382,16 @@ private Q_SLOTS:
     }
 
     void aFollowedFileEndsAsALoadOfItWould() {
-        // Bursts of lines cut anywhere for 20 s, one truncation and one replacement on the way.
+        // Bursts cut anywhere for 20 s, the file truncated and replaced on the way.
         test::MainWindowFixture f;
-        const std::string path = f.dir.write("day.jsonl", test::persistLines(50));
+        const std::string path = (f.dir.path() / "day.jsonl").string();
+        test::FollowWriter writer(path, 20261207);
         follow(f, path);
-        std::mt19937 random(20261207);
-        const std::vector<test::Proc> procs{{"a", 300}, {"b", 200}, {"c", 100}};
-        const std::string files[] = {"Persist/p", "Special/s", "other"};
-        std::string unwritten;
-        long long time = 100000;
-        QElapsedTimer clock;
-        clock.start();
-        for (int stage = 0; clock.elapsed() < 20000;) {
-            for (auto n = random() % 40; n > 0; --n)
-                unwritten +=
-                    test::statLine(time += random() % 100, random() % 99999, files[random() % 3],
-                                   n % 2 ? procs : std::vector<test::Proc>{}) +
-                    "\n";
-            const std::size_t cut = random() % (unwritten.size() + 1);
-            append(path, unwritten.substr(0, cut));
-            unwritten.erase(0, cut);
-            if (stage < clock.elapsed() / 7000) {
-                const std::string fresh = test::persistLines(3 + stage, time);
-                stage++ == 0 ? void(std::ofstream(path, std::ios::binary) << fresh)
-                             : std::filesystem::rename(f.dir.write("new.jsonl", fresh), path);
-                unwritten.clear();
-            }
-            QTest::qWait(static_cast<int>(random() % 300));
-        }
-        append(path, unwritten);
-        const auto rows = [](const StatTable& table) {
-            std::vector<std::string> lines = test::texts(table);
-            for (std::size_t i = 0; i < lines.size(); ++i)
-                lines[i] += "|" + std::to_string(table.previous(i));
-            return lines;
-        };
+        writer.run(std::chrono::seconds(20),
+                   [](auto pause) { QTest::qWait(static_cast<int>(pause.count())); });
+        // The texts hold the derived previous time, interval and rate, and the processes.
         const auto whole = readStatPath(path).table;
-        QTRY_VERIFY_WITH_TIMEOUT(rows(f.model.statList()) == rows(*whole), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(test::texts(f.model.statList()) == test::texts(*whole), 10000);
         QCOMPARE(f.rows(), static_cast<int>(whole->size()));
     }
 
