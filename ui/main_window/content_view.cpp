@@ -100,6 +100,7 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
         this, [this](const QString& path) { openFile(path); },
         [this](const QString& reason) { statusBar()->showMessage(reason); });
     makeActions();
+    makeFollow();
     makeToolbar();
     makeMenus();
     // Follow the selection, not the current row: Ctrl+click deselects a row but leaves it
@@ -245,6 +246,7 @@ void ContentView::makeMenus() {
     processes->setObjectName(QStringLiteral("processes"));
     processes->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     processes->setStatusTip(QStringLiteral("Show what each process wrote over the whole file"));
+    view->addAction(follow_);
     view->addSeparator();
     view->addAction(filterBar_->showAction());
     view->addAction(customizeToolbar_);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "analysis/quillstat.h"
+#include "analysis/stat_follow.h"
 #include "records/uuid.h"
 #include "ui/main_window/list_export.h"
 #include "ui/model_observer.h"
@@ -21,6 +22,7 @@ class QToolBar;
 
 namespace quill::ui {
 
+class FileFollowWatcher;
 class FileHistory;
 class ListFilterBar;
 class StatFileLoader;
@@ -82,6 +84,18 @@ private:
     void followPlotSpan();
     /// Scrolls the list to `index` once the list has laid that row out.
     void reveal(const QPersistentModelIndex& index);
+    // View > Follow File: the file shown is read again as it grows.
+    void makeFollow();
+    void setFollowing(bool on);
+    /// Follows the file that `follower` took up, or none for nullptr.
+    void watch(std::shared_ptr<StatFollower> follower);
+    void takeStep(const FollowStep& step);
+    void takeGrowth(const FollowStep& step);
+    /// Reads the followed file again from its start, telling the user why.
+    void reloadFollowed(FollowChange change);
+    /// Notes, before the list takes in lines, whether it shows its end, to go on showing it.
+    void noteListEnd();
+    void keepListEnd();
 
     Quillstat& loggy_;
     WindowOpener& openWindow_;
@@ -108,6 +122,13 @@ private:
     QProgressBar* loadProgress_ = nullptr;
     QTimer* progressTimer_ = nullptr;
     QAction* cancelLoad_ = nullptr;
+    QAction* follow_ = nullptr;
+    FileFollowWatcher* watcher_ = nullptr;
+    QLabel* followLabel_ = nullptr;
+    /// Why the followed file is being read again, said again once it is read.
+    QString reloadReason_;
+    bool vanished_ = false;
+    bool showsEnd_ = false;
 };
 
 /// An icon from the desktop's theme, or the bundled one where the theme has none.

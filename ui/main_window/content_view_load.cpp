@@ -72,14 +72,22 @@ void ContentView::makeLoadIndicator() {
 void ContentView::openFile(const QString& path) {
     // While the filter field is open, the new lines are made searchable as they are loaded:
     // made here, once they show, it would hold the window up for a second at a million lines.
-    loader_->start(path, !filterBar_->isHidden());
+    // Followed, a file is read up to its last line feed, and followed from there.
+    StatFileLoader::Reader follow;
+    if (follow_->isChecked())
+        follow = [](const std::string& file, LoadControl* control) {
+            return StatFollower::load(file, control);
+        };
+    loader_->start(path, !filterBar_->isHidden(), std::move(follow));
     loadLabel_->setText(
         QStringLiteral("Loading %1\u2026").arg(toQString(lastPathComponent(path.toStdString()))));
     showLoading(true);
 }
 
 void ContentView::cancelLoad() {
-    if (loader_->cancel()) showLoading(false);
+    if (!loader_->cancel()) return;
+    showLoading(false);
+    reloadReason_.clear();
 }
 
 void ContentView::showLoading(bool loading) {
@@ -114,6 +122,11 @@ void ContentView::finishLoad(const StatLoad& load, const QString& path,
     if (search && !filterBar_->isHidden()) listModel_->offerFilterIndex(load.table, search);
     reportLoad(outcome, name);
     history_->noteLoad(path, outcome.status);
+    follow_->setEnabled(!history_->currentPath().isEmpty());
+    watch(follow_->isChecked() ? load.follower : nullptr);
+    if (!reloadReason_.isEmpty() && outcome.status == LoadStatus::Loaded)
+        statusBar()->showMessage(reloadReason_);
+    reloadReason_.clear();
 }
 
 void ContentView::reportLoad(const LoadOutcome& outcome, const QString& fileName) {

@@ -28,7 +28,9 @@ FileHistory::FileHistory(QWidget* window, Open open) : QObject(window), open_(st
     reload_->setStatusTip(QStringLiteral("Read the current file again"));
     reload_->setEnabled(false);
     connect(reload_, &QAction::triggered, this, [this] {
-        if (!current_.isEmpty()) open_(current_);
+        if (current_.isEmpty()) return;
+        Q_EMIT reloading();
+        open_(current_);
     });
     fillRecentMenu();
 }

@@ -34,6 +34,10 @@ public:
     /// was loaded shows disabled.
     void fillRecentMenu();
 
+Q_SIGNALS:
+    /// Reload was chosen; the file is opened right after.
+    void reloading();
+
 private:
     RecentFiles files_;
     Open open_;

@@ -34,17 +34,25 @@ bool overflows(const StatTable& table, std::size_t i) {
     return subtractOverflows(table.unixTime(i), table.unixTime(table.previous(i)), &interval);
 }
 
+/// Qt counts rows in int; a list longer than that shows its first 2^31 - 1 lines.
+int countable(std::size_t lines) {
+    return static_cast<int>(std::min<std::size_t>(lines, std::numeric_limits<int>::max()));
+}
+
 }  // namespace
 
 StatListModel::StatListModel(const Quillstat& model, QObject* parent)
     : QAbstractListModel(parent), model_(model), table_(std::make_shared<const StatTable>()) {}
 
 void StatListModel::refresh() {
+    std::shared_ptr<const StatTable> next = model_.statListTable();
+    if (next != table_ && next->extends(*table_)) {
+        grow(std::move(next));
+        return;
+    }
     beginResetModel();
-    table_ = model_.statListTable();
-    // Qt counts rows in int; a list longer than that shows its first 2^31 - 1 lines.
-    total_ =
-        static_cast<int>(std::min<std::size_t>(table_->size(), std::numeric_limits<int>::max()));
+    table_ = std::move(next);
+    total_ = countable(table_->size());
     // A new list is filtered afresh: its lines are not the ones the old result indexed.
     index_ = {};
     indexed_ = false;
@@ -61,10 +69,67 @@ void StatListModel::refresh() {
     endResetModel();
 }
 
-int StatListModel::widestDuration() const {
+void StatListModel::grow(std::shared_ptr<const StatTable> next) {
+    const auto from = static_cast<std::size_t>(total_);
+    table_ = std::move(next);
+    const int total = countable(table_->size());
+    const RowIndices added = admit(from, static_cast<std::size_t>(total));
+    const int widest = std::max(durationChars_, widestDuration(from));
+    const bool wider = widest != durationChars_;
+    durationChars_ = widest;
+    const int first = rowCount();
+    if (added.empty()) {
+        total_ = total;
+    } else {
+        beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+        total_ = total;
+        if (isFiltered()) shown_.insert(shown_.end(), added.begin(), added.end());
+        endInsertRows();
+    }
+    // The rows shown line their columns up with the new longest interval.
+    if (wider && first > 0) Q_EMIT dataChanged(index(0), index(first - 1));
+    Q_EMIT grew();
+}
+
+RowIndices StatListModel::admit(std::size_t from, std::size_t to) {
+    if (process_ && !processId_) processId_ = processId(*table_, *process_);
+    RowIndices passing;
+    for (std::size_t i = from; i < to; ++i) {
+        const auto row = static_cast<std::uint32_t>(i);
+        const bool listed = process_ && listsProcess(i);
+        const bool within = window_ && window_->contains(table_->unixTime(i));
+        if (listed) processRows_.push_back(row);
+        if (within) windowRows_.push_back(row);
+        if ((!process_ || listed) && (!window_ || within)) passing.push_back(row);
+    }
+    if (needle_.empty()) {
+        // Made again when a filter needs it: the lines it indexed are not all the list's now.
+        index_ = {};
+        indexed_ = false;
+        return passing;
+    }
+    // The search index has no way to take in lines: it is made again for the whole list,
+    // the one cost here that grows with the list rather than with what was added.
+    index_ = ListSearchIndex(*table_);
+    indexed_ = true;
+    RowIndices matching = index_.filter(needle_);
+    matching.erase(matching.begin(), std::lower_bound(matching.begin(), matching.end(),
+                                                      static_cast<std::uint32_t>(from)));
+    keepOnly(matching, passing);
+    return matching;
+}
+
+bool StatListModel::listsProcess(std::size_t i) const {
+    if (!processId_) return false;
+    for (std::size_t p = table_->processBegin(i); p < table_->processEnd(i); ++p)
+        if (table_->processNameId(p) == *processId_) return true;
+    return false;
+}
+
+int StatListModel::widestDuration(std::size_t from) const {
     const StatTable& table = *table_;
     std::size_t widest = 0;
-    for (std::size_t i = 0; i < table.size(); ++i) {
+    for (std::size_t i = from; i < table.size(); ++i) {
         if (!table.hasInterval(i)) continue;
         const std::int64_t interval = table.interval(i);
         // An interval beyond 64 bits is kept as 0, and written out whole: ask for its text.
@@ -112,8 +177,8 @@ void StatListModel::restrict() {
 }
 
 void StatListModel::findProcessRows() {
-    const auto id = process_ ? processId(*table_, *process_) : std::nullopt;
-    processRows_ = id ? rowsListing(*table_, *id) : RowIndices();
+    processId_ = process_ ? processId(*table_, *process_) : std::nullopt;
+    processRows_ = processId_ ? rowsListing(*table_, *processId_) : RowIndices();
 }
 
 void StatListModel::findWindowRows() {

@@ -31,7 +31,8 @@ public:
     explicit StatListModel(const Quillstat& model, QObject* parent = nullptr);
 
     /// Takes the current list, filtered anew; call it from the view's drawing, where the read
-    /// subscribes.
+    /// subscribes. A list that only grew (a followed file) keeps its rows: the new lines that
+    /// pass the filters are inserted after them, and `grew` follows.
     void refresh();
     /// Characters of the longest duration text of the list, " s" included: the rows keep
     /// their columns in line however long one interval is.
@@ -78,8 +79,19 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
+Q_SIGNALS:
+    /// The list took in added lines, shown or not: the count of lines changed.
+    void grew();
+
 private:
-    int widestDuration() const;
+    /// Takes in `next`, which extends the table shown, with only its new lines looked at.
+    void grow(std::shared_ptr<const StatTable> next);
+    /// The lines from `from` on that pass the filters, noting them in the restrictions' rows.
+    RowIndices admit(std::size_t from, std::size_t to);
+    /// Whether line `i` lists the process filtered by.
+    bool listsProcess(std::size_t i) const;
+    /// The width of the longest duration text among the lines from `from` on.
+    int widestDuration(std::size_t from = 0) const;
     /// The table's index of the line shown in `row`, or nothing when no row has that number.
     std::optional<std::size_t> indexOf(int row) const;
     void filterNow(const std::string& previous);
@@ -96,7 +108,8 @@ private:
     std::string needle_;
     RowIndices shown_;  ///< while filtered, at most `total_` rows
     std::optional<std::string> process_;
-    RowIndices processRows_;  ///< the lines listing `process_`
+    RowIndices processRows_;                    ///< the lines listing `process_`
+    std::optional<StringTable::Id> processId_;  ///< `process_` in the table's strings, once there
     std::optional<TimeWindow> window_;
     RowIndices windowRows_;  ///< the lines within `window_`
     /// The lines of the last refresh, made searchable when a filter first needs them.

@@ -49,13 +49,13 @@ void StatFileLoader::setReader(Reader reader) {
     reader_ = std::move(reader);
 }
 
-void StatFileLoader::start(const QString& path, bool searchable) {
+void StatFileLoader::start(const QString& path, bool searchable, Reader reader) {
     cancel();
     auto owned = std::make_unique<Job>();
     Job& job = *owned;
     job.path = path;
     job.localPath = QFile::encodeName(path).toStdString();
-    job.reader = reader_;
+    job.reader = reader ? std::move(reader) : reader_;
     job.searchable = searchable;
     jobs_.push_back(std::move(owned));
     current_ = &job;

@@ -35,7 +35,8 @@ public:
 
     /// Starts reading `path`, cancelling the load in progress. With `searchable`, the lines
     /// read are also made searchable there, so that a list filtering them need not pause.
-    void start(const QString& path, bool searchable = false);
+    /// `reader`, where given, reads this load alone (a file to follow, say).
+    void start(const QString& path, bool searchable = false, Reader reader = {});
     /// Cancels the load in progress; returns whether there was one.
     bool cancel();
     /// Whether every worker thread has ended, those of cancelled loads included.

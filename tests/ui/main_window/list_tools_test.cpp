@@ -12,7 +12,10 @@
 #include <QSettings>
 #include <QToolBar>
 #include <QToolButton>
+#include <filesystem>
+#include <fstream>
 
+#include "tests/follow_writer.h"
 #include "tests/ui/common/screenshot.h"
 #include "tests/ui/main_window/main_window_fixture.h"
 #include "ui/main_window/message_row.h"
@@ -37,6 +40,19 @@ QStringList shownFiles(const QAbstractItemModel& list) {
     for (int row = 0; row < list.rowCount(); ++row)
         files << list.index(row, 0).data(ui::StatListModel::FileRole).toString();
     return files;
+}
+
+void append(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::app | std::ios::binary) << bytes;
+}
+
+/// Opens `path` and follows it, as a person would.
+void follow(test::MainWindowFixture& f, const std::string& path) {
+    f.open(path);
+    QVERIFY(test::part<QAction>(*f.window, "followFile").isEnabled());
+    QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(test::part<QLabel>(*f.window, "followStatus").isVisible());
+    QTRY_VERIFY(!test::part<ui::ModelObserver>(*f.window).drawPending());
 }
 
 QByteArray readAll(const QString& path) {
@@ -291,6 +307,92 @@ private Q_SLOTS:
         }
         f.window = std::make_unique<ui::ContentView>(f.model, f.opener, f.chooser);
         QTEST(items(), "items");
+    }
+
+    void aFollowedFileAddsItsCompleteLinesWhereTheListIs_data() {
+        QTest::addColumn<bool>("atEnd");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<int>("added");  // rows shown for the three complete lines added
+        test::row("list at its end", true, QString(), 3);
+        test::row("list in the middle", false, QString(), 3);
+        test::row("filtered", true, QStringLiteral("persist"), 2);
+    }
+    void aFollowedFileAddsItsCompleteLinesWhereTheListIs() {
+        QFETCH(bool, atEnd);
+        QFETCH(QString, filter);
+        QFETCH(int, added);
+        test::MainWindowFixture f;
+        QVERIFY(!test::part<QAction>(*f.window, "followFile").isEnabled());
+        QAbstractItemModelTester tester(f.list().model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const std::string path = f.dir.write("day.jsonl", test::persistLines(200));
+        follow(f, path);
+        if (!filter.isEmpty()) f.filter(filter);
+        f.select(atEnd ? 199 : 10);
+        QCoreApplication::processEvents();
+        QScrollBar& bar = *f.list().verticalScrollBar();
+        atEnd ? f.list().scrollToBottom() : bar.setValue(bar.maximum() / 2);
+        const int place = bar.value();
+        // The last line is still being written: it waits for its line feed.
+        const std::string cut = test::statLine(99999, 5, "Persist/cut");
+        append(path, test::persistLines(2, 20000) + test::statLine(30000, 1, "Special/b") + "\n" +
+                         cut.substr(0, 20));
+        QTRY_COMPARE(f.rows(), 200 + added);
+        QTRY_VERIFY(test::part<QLabel>(*f.window, "followStatus").text().contains("last addition"));
+        const QModelIndex last = f.list().model()->index(f.rows() - 1, 0);
+        if (atEnd)
+            QTRY_VERIFY(f.list().viewport()->rect().contains(f.list().visualRect(last).center()));
+        else
+            QCOMPARE(bar.value(), place);
+        QCOMPARE(f.list().selectionModel()->selectedRows().value(0).row(), atEnd ? 199 : 10);
+        append(path, cut.substr(20) + "\n");
+        QTRY_COMPARE(f.rows(), 201 + added);
+        QCOMPARE(last.sibling(last.row() + 1, 0).data(ui::StatListModel::FileRole).toString(),
+                 QStringLiteral("Persist/cut"));
+        QVERIFY(f.count().startsWith(QString::number(201 + added)));
+    }
+
+    void aFollowedFileCutShortReplacedOrGoneIsToldAndFollowedOn_data() {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("rows");
+        test::row("truncated", 0, QStringLiteral("was cut short"), 2);
+        test::row("replaced", 1, QStringLiteral("was replaced"), 3);
+        test::row("vanished", 2, QStringLiteral("is gone"), 5);
+    }
+    void aFollowedFileCutShortReplacedOrGoneIsToldAndFollowedOn() {
+        QFETCH(int, how);
+        QFETCH(QString, said);
+        QFETCH(int, rows);
+        test::MainWindowFixture f;
+        const std::string path = f.dir.write("day.jsonl", test::persistLines(5));
+        follow(f, path);
+        if (how == 0) std::ofstream(path, std::ios::binary) << test::persistLines(2);
+        if (how == 1)
+            std::filesystem::rename(f.dir.write("new.jsonl", test::persistLines(3)), path);
+        if (how == 2) std::filesystem::rename(path, path + ".away");
+        QTRY_VERIFY(f.status().contains(said));
+        QTRY_COMPARE(f.rows(), rows);
+        if (how == 2) {
+            std::filesystem::rename(path + ".away", path);
+            QTRY_VERIFY(f.status().contains("is back"));
+        }
+        append(path, test::persistLines(1, 90000));
+        QTRY_COMPARE(f.rows(), rows + 1);
+    }
+
+    void aFollowedFileEndsAsALoadOfItWould() {
+        // Bursts cut anywhere for 20 s, the file truncated and replaced on the way.
+        test::MainWindowFixture f;
+        const std::string path = (f.dir.path() / "day.jsonl").string();
+        test::FollowWriter writer(path, 20261207);
+        follow(f, path);
+        writer.run(std::chrono::seconds(20),
+                   [](auto pause) { QTest::qWait(static_cast<int>(pause.count())); });
+        // The texts hold the derived previous time, interval and rate, and the processes.
+        const auto whole = readStatPath(path).table;
+        QTRY_VERIFY_WITH_TIMEOUT(test::texts(f.model.statList()) == test::texts(*whole), 10000);
+        QCOMPARE(f.rows(), static_cast<int>(whole->size()));
     }
 
     void listModelShowsTheLinesOfItsLastRefreshWhole() {
