@@ -8,6 +8,7 @@
 
 #include "analysis/quillstat.h"
 #include "ui/plot/plot_scale.h"
+#include "ui/plot/plot_series.h"
 
 class QAction;
 class QHBoxLayout;
@@ -17,7 +18,6 @@ class QLabel;
 namespace quill::ui {
 
 class PlotBlock;
-class PlotSeries;
 
 /// The plot window's content: the rate, Persist and Special series of the last load, each in a
 /// chart of its own under a header, below a row of toggles that show or hide each chart. Moving
@@ -58,8 +58,8 @@ private:
     void addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text);
     void buildBlocks();
     void alignCharts();
-    void showPoints(Block block, PlotSeries points);
-    void shareTimeSpan();
+    void showPoints(Block block, const PlotSeries::Source& series);
+    void shareTimeSpan(bool grown);
     /// Shows the span the user asked for in every chart, and keeps it in the model.
     void showSpan(const std::optional<AxisRange>& span);
     /// Shows the model's span in every chart that shows another.
