@@ -207,8 +207,16 @@ void PlotView::followSpan() {
 
 void PlotView::showStats() {
     const std::optional<TimeSpan>& span = loggy_.plotSpan();
-    stats_->setText(
-        spanStatsText(spanStats(loggy_.statList(), span ? windowOf(*span) : TimeWindow{})));
+    const std::shared_ptr<const StatTable>& table = loggy_.statListTable();
+    const TimeWindow window = span ? windowOf(*span) : TimeWindow{};
+    // A followed file's new lines are added to the figures of the lines before them.
+    const bool grown = summed_.table && summed_.window == window && table->extends(*summed_.table);
+    const std::size_t from = grown ? summed_.table->size() : 0;
+    if (!grown) summed_.stats = {};
+    addSpanStats(summed_.stats, *table, from, table->size(), window);
+    summed_.table = table;
+    summed_.window = window;
+    stats_->setText(spanStatsText(summed_.stats));
 }
 
 void PlotView::keyPressEvent(QKeyEvent* event) {

@@ -4,9 +4,11 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "analysis/quillstat.h"
+#include "analysis/span_stats.h"
 #include "ui/plot/plot_scale.h"
 #include "ui/plot/plot_series.h"
 
@@ -77,6 +79,12 @@ private:
     std::function<void(TimeWindow)> showInList_;
     QAction* showInListAction_ = nullptr;
     QLabel* stats_ = nullptr;
+    /// The figures shown, of `table` within `window`: a grown table adds its new lines alone.
+    struct Summed {
+        std::shared_ptr<const StatTable> table;
+        TimeWindow window;
+        SpanStats stats;
+    } summed_;
     std::array<bool, BlockCount> shown_{true, true, true};
     std::array<PlotBlock*, BlockCount> blocks_{};
 };
