@@ -100,6 +100,15 @@ std::vector<ProcessTotal> processTotals(const StatTable& table, TimeWindow windo
     return summer.take();
 }
 
+void addRows(std::vector<ProcessTotal>& totals, const StatTable& table, std::size_t from,
+             std::size_t to, TimeWindow window) {
+    ProcessSummer summer(table);
+    for (const ProcessTotal& total : totals) summer.addTotal(total);
+    for (std::size_t row = from; row < to; ++row)
+        if (window.contains(table.unixTime(row))) summer.addRecord(row);
+    totals = summer.take();
+}
+
 void rankByBytes(std::vector<ProcessTotal>& totals, const StatTable& table) {
     std::sort(totals.begin(), totals.end(), [&](const ProcessTotal& a, const ProcessTotal& b) {
         if (a.bytes != b.bytes) return a.bytes > b.bytes;

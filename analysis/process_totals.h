@@ -71,6 +71,13 @@ private:
 /// Every process of `table`'s records within `window`, in order of first appearance.
 std::vector<ProcessTotal> processTotals(const StatTable& table, TimeWindow window = {});
 
+/// Adds the records of rows [from, to) within `window` to `totals`, the processes of other
+/// records of `table` (or of a table it `extends`): the totals of both, exactly as one sum of
+/// all of them gives, peaks' ties and all. A followed file's new lines cost only themselves.
+/// Processes new to `totals` come after the others, in order of first appearance.
+void addRows(std::vector<ProcessTotal>& totals, const StatTable& table, std::size_t from,
+             std::size_t to, TimeWindow window = {});
+
 /// Most bytes first; ties by name in byte order, which is UTF-8 code point order.
 void rankByBytes(std::vector<ProcessTotal>& totals, const StatTable& table);
 

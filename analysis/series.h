@@ -35,6 +35,9 @@ public:
     /// Point `k` as a record of its own.
     PointStats point(std::size_t k) const;
     const char* label(std::size_t position) const noexcept;
+    /// The table the points are read from, and which of its lines they are.
+    const std::shared_ptr<const StatTable>& table() const noexcept { return table_; }
+    Category category() const noexcept { return category_; }
 
     /// The points of `lines`, indices of the series' lines (point `k` is of line `k / 3`), for
     /// a reader of millions of points: each line's `date` into `dates`, and the `sizeKB` of its
@@ -65,6 +68,7 @@ public:
     }
     std::int64_t rate(std::size_t k) const noexcept { return table_->rateInt(rows()[k]); }
     RateStats point(std::size_t k) const;
+    const std::shared_ptr<const StatTable>& table() const noexcept { return table_; }
 
     /// The points `indices`, for a reader of millions of points: their `date` into `dates`
     /// and their `rate` into `rates`.

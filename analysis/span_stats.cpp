@@ -1,6 +1,7 @@
 #include "analysis/span_stats.h"
 
 #include <algorithm>
+#include <span>
 
 namespace quill {
 
@@ -20,10 +21,13 @@ void addInterval(SpanStats& stats, Int128 interval) {
     ++stats.intervals;
 }
 
-void addRates(SpanStats& stats, const StatTable& table, TimeWindow window) {
-    for (const std::uint32_t row : table.chartedRows(Category::Persist)) {
-        if (!window.contains(table.unixTime(row))) continue;
-        const std::int64_t rate = table.rateInt(row);
+void addRates(SpanStats& stats, const StatTable& table, std::size_t from, std::size_t to,
+              TimeWindow window) {
+    const std::span<const std::uint32_t> charted = table.chartedRows(Category::Persist);
+    const auto first = std::lower_bound(charted.begin(), charted.end(), from);
+    for (auto row = first; row != charted.end() && *row < to; ++row) {
+        if (!window.contains(table.unixTime(*row))) continue;
+        const std::int64_t rate = table.rateInt(*row);
         stats.peakRate = stats.rates == 0 ? rate : std::max(stats.peakRate, rate);
         stats.rateSum += rate;
         ++stats.rates;
@@ -34,14 +38,19 @@ void addRates(SpanStats& stats, const StatTable& table, TimeWindow window) {
 
 SpanStats spanStats(const StatTable& table, TimeWindow window) {
     SpanStats stats;
-    for (std::size_t i = 0; i < table.size(); ++i) {
+    addSpanStats(stats, table, 0, table.size(), window);
+    return stats;
+}
+
+void addSpanStats(SpanStats& stats, const StatTable& table, std::size_t from, std::size_t to,
+                  TimeWindow window) {
+    for (std::size_t i = from; i < to; ++i) {
         if (!window.contains(table.unixTime(i))) continue;
         ++stats.records;
         stats.bytes += table.totalBytes(i);
         if (table.hasInterval(i)) addInterval(stats, exactInterval(table, i));
     }
-    addRates(stats, table, window);
-    return stats;
+    addRates(stats, table, from, to, window);
 }
 
 std::vector<std::uint32_t> rowsWithin(const StatTable& table, TimeWindow window) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -43,6 +44,10 @@ private:
 /// The figures of `table`'s records whose time lies within `window`: one pass over a few
 /// columns, a few milliseconds at a million lines.
 SpanStats spanStats(const StatTable& table, TimeWindow window);
+/// Adds the records of rows [from, to) within `window` to `stats`, the figures of other rows:
+/// a followed file's new lines, added to those of the lines before them, give those of all.
+void addSpanStats(SpanStats& stats, const StatTable& table, std::size_t from, std::size_t to,
+                  TimeWindow window);
 
 /// The rows of `table` whose time lies within `window`, in file order.
 std::vector<std::uint32_t> rowsWithin(const StatTable& table, TimeWindow window);

@@ -1,6 +1,7 @@
 // Measures the main window with a large file: opening it as a user does, while the window
 // keeps answering, and cancelling a load; the time from the end of a load to the list shown
-// anew (one coalesced redraw and a paint); and the repaint after scrolling a page. With
+// anew (one coalesced redraw and a paint); the repaint after scrolling a page; and a followed
+// file's growth, list and plot taking in its new lines (follow_bench.cpp). With
 // --launch it instead starts as the program does and reports when the list first shows.
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/follow_bench.h"
 #include "bench/stat_generator.h"
 #include "tests/ui/common/fake_chooser.h"
 #include "ui/main_window/content_view.h"
@@ -197,6 +199,20 @@ int launch(int argc, char** argv) {
     return 0;
 }
 
+void measureWindow(quill::ui::ContentView& window, quill::Quillstat& model,
+                   const quill::bench::StatFile& file) {
+    const LoadUi loadUi = measureLoadUi(window, file);
+    std::printf("load-ui: lines=%zu list_ms=%.1f stall_ms=%.1f cancel_ms=%.1f\n", file.lines,
+                loadUi.listMs, loadUi.stallMs, loadUi.cancelMs);
+    std::fflush(stdout);
+    const double shown = showAfterLoad(window, model, file.path.string());
+    double worstScroll = 0;
+    for (int i = 0; i < 20; ++i) worstScroll = std::max(worstScroll, scrollPage(window));
+    std::printf("main-window: lines=%zu rows=%d load_to_list_ms=%.1f scroll_page_worst_ms=%.2f\n",
+                model.statList().size(), listOf(window).model()->rowCount(), shown, worstScroll);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -219,14 +235,8 @@ int main(int argc, char** argv) {
     window.resize(1200, 800);
     window.show();
     QApplication::processEvents();
-    const LoadUi loadUi = measureLoadUi(window, file);
-    std::printf("load-ui: lines=%zu list_ms=%.1f stall_ms=%.1f cancel_ms=%.1f\n", file.lines,
-                loadUi.listMs, loadUi.stallMs, loadUi.cancelMs);
-    std::fflush(stdout);
-    const double shown = showAfterLoad(window, model, file.path.string());
-    double worstScroll = 0;
-    for (int i = 0; i < 20; ++i) worstScroll = std::max(worstScroll, scrollPage(window));
-    std::printf("main-window: lines=%zu rows=%d load_to_list_ms=%.1f scroll_page_worst_ms=%.2f\n",
-                model.statList().size(), listOf(window).model()->rowCount(), shown, worstScroll);
+    // With --follow last, the follow figures alone.
+    if (std::strcmp(argv[argc - 1], "--follow") != 0) measureWindow(window, model, file);
+    quill::bench::benchFollow(window, model, file);
     return 0;
 }

@@ -73,6 +73,14 @@ LoadRun timeLoad(const std::string& path) {
     return run;
 }
 
+std::int64_t residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::int64_t sizePages = 0;
+    std::int64_t residentPages = 0;
+    statm >> sizePages >> residentPages;
+    return residentPages * static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
+}
+
 namespace {
 
 /// What the measuring child sends back.
@@ -85,14 +93,6 @@ struct ChildReport {
     std::uint64_t lines = 0;
     bool loaded = false;
 };
-
-std::int64_t residentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    std::int64_t sizePages = 0;
-    std::int64_t residentPages = 0;
-    statm >> sizePages >> residentPages;
-    return residentPages * static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
-}
 
 std::int64_t heapInUse() {
     const struct mallinfo2 info = ::mallinfo2();

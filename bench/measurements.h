@@ -48,4 +48,7 @@ struct LoadMemory {
 
 LoadMemory measureLoadMemory(const std::string& path);
 
+/// Bytes this process holds resident now, from /proc/self/statm: whole pages.
+std::int64_t residentBytes();
+
 }  // namespace quill::bench

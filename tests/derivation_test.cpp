@@ -242,9 +242,15 @@ TEST(ProcessTotals, SumEveryOccurrenceExactlyAndRankByBytesThenName) {
             bytes += statLine(l.time, l.bytes, l.file, l.procs) + "\nnot json\n";
         Quillstat model;
         model.loadStatBytes("f.jsonl", bytes);
-        EXPECT_EQ(ranked(model.statList(), processTotals(model.statList(), c.window)), c.expected);
+        const StatTable& table = model.statList();
+        EXPECT_EQ(ranked(table, processTotals(table, c.window)), c.expected);
         const ProcessIndex index(model.statListTable());
-        EXPECT_EQ(ranked(model.statList(), index.totals(c.window)), c.expected);
+        EXPECT_EQ(ranked(table, index.totals(c.window)), c.expected);
+        // Taken in a line at a time, as a followed file grows: the very same totals.
+        std::vector<ProcessTotal> grown;
+        for (std::size_t row = 0; row < table.size(); ++row)
+            addRows(grown, table, row, row + 1, c.window);
+        EXPECT_EQ(grown, processTotals(table, c.window));
     }
 }
 
@@ -274,6 +280,16 @@ TEST(ProcessIndex, AnyWindowSumsAsReadingEveryLineAgainWould) {
         EXPECT_EQ(ranked(table, index.totals(window)), ranked(table, processTotals(table, window)));
     }
     EXPECT_EQ(ranked(table, index.totals({})), ranked(table, processTotals(table, {})));
+    // Split anywhere, in order of first appearance and with each peak's row.
+    for (int i = 0; i < 20; ++i) {
+        const std::size_t split = next(table.size() + 1);
+        const std::int64_t from = 1700000000 + static_cast<std::int64_t>(next(100000));
+        const TimeWindow window = i % 2 ? TimeWindow{} : TimeWindow{from, from + 30000};
+        std::vector<ProcessTotal> totals;
+        addRows(totals, table, 0, split, window);
+        addRows(totals, table, split, table.size(), window);
+        EXPECT_EQ(totals, processTotals(table, window)) << split;
+    }
 }
 
 TEST(ProcessIndex, BucketsFollowTheCalendar) {
@@ -329,7 +345,14 @@ TEST(SpanStats, SumTheRecordsOfAWindowExactly) {
     for (const auto& [lines, window, expected] : cases) {
         Quillstat model;
         load(model, lines);
-        const SpanStats s = spanStats(model.statList(), window);
+        // In two parts, as a followed file's lines come: the same figures as in one.
+        const StatTable& table = model.statList();
+        SpanStats s = spanStats(table, window);
+        if (table.size() > 1) {
+            s = {};
+            addSpanStats(s, table, 0, table.size() / 2, window);
+            addSpanStats(s, table, table.size() / 2, table.size(), window);
+        }
         const auto n = [](Int128 value) { return std::to_string(clampedToInt64(value)); };
         EXPECT_EQ(std::to_string(s.records) + ' ' + n(s.kilobytes()) + ' ' + n(s.meanRate()) + '/' +
                       n(s.peakRate) + '/' + n(s.rates) + ' ' + n(s.leastInterval) + '/' +

@@ -56,6 +56,19 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
     return file.string();
 }
 
+FollowedFile::FollowedFile(Quillstat& model, const std::string& bytes)
+    : model_(model), path_(dir_.write("followed.jsonl", bytes)) {
+    StatLoad load = StatFollower::load(path_);
+    follower_ = load.follower;
+    model_.applyLoad(std::move(load));
+}
+
+bool FollowedFile::append(const std::string& bytes) {
+    std::ofstream(path_, std::ios::binary | std::ios::app) << bytes;
+    const FollowStep step = follower_->poll();
+    return step.change == FollowChange::Appended && model_.applyGrowth(step.table);
+}
+
 std::string makeFifo(const TempDir& dir, const std::string& name) {
     const std::string path = (dir.path() / name).string();
     if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");

@@ -13,6 +13,7 @@
 #include "analysis/byte_source.h"
 #include "analysis/list_filter.h"
 #include "analysis/quillstat.h"
+#include "analysis/stat_follow.h"
 #include "analysis/stat_table.h"
 
 namespace quill::test {
@@ -73,6 +74,20 @@ inline LoadOutcome loadBytes(Quillstat& model, const std::string& bytes,
                              const std::string& name = "stats.jsonl") {
     return model.loadStatBytes(name, bytes);
 }
+
+/// A file that `model` loads and then follows: `append` adds `bytes` to it and hands the model
+/// what a follower reads of them, returning whether the model took them in as growth.
+class FollowedFile {
+public:
+    FollowedFile(Quillstat& model, const std::string& bytes);
+    bool append(const std::string& bytes);
+
+private:
+    TempDir dir_;
+    Quillstat& model_;
+    std::string path_;
+    std::shared_ptr<StatFollower> follower_;
+};
 
 /// Reads like memory, except that every read that covers byte `at` first runs `reach`, which
 /// returns 0 to let the read go on or an errno to fail it: a disk going bad part-way, or a

@@ -92,6 +92,9 @@ PlotSeries::PlotSeries(RateSeries rates) : series_(std::move(rates)) {
     index();
 }
 
+PlotSeries::PlotSeries(const Source& series)
+    : PlotSeries(std::visit([](const auto& one) { return PlotSeries(one); }, series)) {}
+
 void PlotSeries::index() {
     size_ = std::visit([](const auto& series) { return series.size(); }, series_);
     if (size_ == 0) return;
@@ -102,14 +105,24 @@ void PlotSeries::index() {
             times[line] = points.x(line * kPerLine);
         lineOrder_ = timeOrder(times);
     });
+    indexBlocks(0);
     read([this](const auto& points) {
         xMin_ = points.x(0);
         xMax_ = points.x(size_ - 1);
-        points.batches(0, size_,
-                       [this](std::size_t from, std::size_t count, const double*, const double* ys,
+    });
+    yMin_ = *std::min_element(blocks_.low.begin(), blocks_.low.end());
+    yMax_ = *std::max_element(blocks_.high.begin(), blocks_.high.end());
+}
+
+void PlotSeries::indexBlocks(std::size_t from) {
+    blocks_.low.resize(from / ValueBlocks::kSize);
+    blocks_.high.resize(from / ValueBlocks::kSize);
+    read([&](const auto& points) {
+        points.batches(from, size_,
+                       [this](std::size_t first, std::size_t count, const double*, const double* ys,
                               const std::size_t*) {
                            for (std::size_t j = 0; j < count; ++j) {
-                               if ((from + j) % ValueBlocks::kSize == 0) {
+                               if ((first + j) % ValueBlocks::kSize == 0) {
                                    blocks_.low.push_back(ys[j]);
                                    blocks_.high.push_back(ys[j]);
                                }
@@ -118,8 +131,76 @@ void PlotSeries::index() {
                            }
                        });
     });
-    yMin_ = *std::min_element(blocks_.low.begin(), blocks_.low.end());
-    yMax_ = *std::max_element(blocks_.high.begin(), blocks_.high.end());
+}
+
+bool PlotSeries::extendedBy(const Source& grown) const {
+    if (grown.index() != series_.index()) return false;
+    return std::visit(
+        [this](const auto& next) {
+            const auto& shown = std::get<std::remove_cvref_t<decltype(next)>>(series_);
+            if constexpr (std::is_same_v<decltype(shown), const PointSeries&>)
+                if (next.category() != shown.category()) return false;
+            return shown.table() && next.table() && next.table()->extends(*shown.table());
+        },
+        grown);
+}
+
+bool PlotSeries::grow(const Source& grown) {
+    if (!extendedBy(grown)) return false;
+    // Nothing shown yet has nothing to keep: the labels come with the first points.
+    if (empty()) {
+        *this = PlotSeries(grown);
+        return true;
+    }
+    const std::size_t shownSize = size_;
+    series_ = grown;
+    size_ = std::visit([](const auto& series) { return series.size(); }, series_);
+    if (size_ == shownSize) return true;
+    const std::size_t firstBlock = orderNewLines(shownSize) / ValueBlocks::kSize;
+    indexBlocks(firstBlock * ValueBlocks::kSize);
+    read([this](const auto& points) {
+        xMin_ = points.x(0);
+        xMax_ = points.x(size_ - 1);
+    });
+    // The points before the first block redone are those that were, only moved about.
+    yMin_ = std::min(yMin_, *std::min_element(blocks_.low.begin() + firstBlock, blocks_.low.end()));
+    yMax_ =
+        std::max(yMax_, *std::max_element(blocks_.high.begin() + firstBlock, blocks_.high.end()));
+    return true;
+}
+
+std::size_t PlotSeries::orderNewLines(std::size_t shownSize) {
+    return readWith(nullptr, [&](const auto& inFile) {
+        constexpr std::size_t kPerLine = std::remove_cvref_t<decltype(inFile)>::kPerLine;
+        const auto time = [&inFile](std::uint32_t line) { return inFile.x(line * kPerLine); };
+        const auto shownLines = static_cast<std::uint32_t>(shownSize / kPerLine);
+        std::vector<double> times(size_ / kPerLine - shownLines);
+        for (std::size_t j = 0; j < times.size(); ++j)
+            times[j] = time(static_cast<std::uint32_t>(shownLines + j));
+        std::vector<std::uint32_t> order = timeOrder(times);
+        // Lines that carry on from the last moment shown, in order: nothing moves.
+        if (lineOrder_.empty() && order.empty() && !(times.front() < xMax_)) return shownSize;
+        // The file stepped back: its lines need an order of their own from now on.
+        if (lineOrder_.empty()) {
+            lineOrder_.resize(shownLines);
+            std::iota(lineOrder_.begin(), lineOrder_.end(), std::uint32_t{0});
+        }
+        if (order.empty()) {
+            order.resize(times.size());
+            std::iota(order.begin(), order.end(), std::uint32_t{0});
+        }
+        for (std::uint32_t& line : order) line += shownLines;
+        // After the lines shown of the same moment, as a stable sort of all would place them.
+        const auto before = [&time](std::uint32_t a, std::uint32_t b) { return time(a) < time(b); };
+        const auto first = static_cast<std::size_t>(
+            std::upper_bound(lineOrder_.begin(), lineOrder_.end(), order.front(), before) -
+            lineOrder_.begin());
+        // Moves every line after `first`: at worst as many as the file has, in one pass.
+        lineOrder_.insert(lineOrder_.end(), order.begin(), order.end());
+        std::inplace_merge(lineOrder_.begin() + static_cast<std::ptrdiff_t>(first),
+                           lineOrder_.begin() + shownLines, lineOrder_.end(), before);
+        return first * kPerLine;
+    });
 }
 
 std::pair<std::size_t, std::size_t> PlotSeries::indicesWithin(double from, double to) const {

@@ -99,11 +99,20 @@ struct ValueBlocks {
 /// does), and the value extremes of each block of points.
 class PlotSeries {
 public:
+    /// Either kind of the model's series.
+    using Source = std::variant<PointSeries, RateSeries>;
+
     PlotSeries() = default;
     /// Coloured by each point's place in its line, under the series' labels.
     explicit PlotSeries(PointSeries points);
     /// All of one colour.
     explicit PlotSeries(RateSeries rates);
+    explicit PlotSeries(const Source& series);
+
+    /// Takes in `grown`, the series shown with lines appended to its table (`extends`), at a
+    /// cost of the new lines rather than of all: a followed file of millions of lines gains a
+    /// few every second. Returns false, changing nothing, for any other series.
+    bool grow(const Source& grown);
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
@@ -119,10 +128,7 @@ public:
     /// Calls `use` with the points in order of time, an `InTimeOrder`, and returns its result.
     template <typename Use>
     decltype(auto) read(Use&& use) const {
-        const std::uint32_t* order = lineOrder_.empty() ? nullptr : lineOrder_.data();
-        if (const auto* rates = std::get_if<RateSeries>(&series_))
-            return use(InTimeOrder<RateSeries>(*rates, order));
-        return use(InTimeOrder<PointSeries>(std::get<PointSeries>(series_), order));
+        return readWith(lineOrder_.empty() ? nullptr : lineOrder_.data(), use);
     }
 
     /// The indices [first, last), in order of time, of the points from `from` to `to` seconds
@@ -136,7 +142,19 @@ public:
     std::size_t bytes() const;
 
 private:
+    template <typename Use>
+    decltype(auto) readWith(const std::uint32_t* order, Use&& use) const {
+        if (const auto* rates = std::get_if<RateSeries>(&series_))
+            return use(InTimeOrder<RateSeries>(*rates, order));
+        return use(InTimeOrder<PointSeries>(std::get<PointSeries>(series_), order));
+    }
     void index();
+    bool extendedBy(const Source& grown) const;
+    /// Puts the lines past the first `shownSize` points in their places in time; returns the
+    /// first position in time whose point is no longer the one it was.
+    std::size_t orderNewLines(std::size_t shownSize);
+    /// The blocks from the point `from`, the first of a block, to the end.
+    void indexBlocks(std::size_t from);
 
     std::variant<PointSeries, RateSeries> series_;
     std::size_t size_ = 0;

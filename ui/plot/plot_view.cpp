@@ -151,13 +151,16 @@ void PlotView::alignCharts() {
     for (PlotBlock* block : blocks_) block->chart().alignPlotArea(insets);
 }
 
-void PlotView::showPoints(Block block, PlotSeries points) {
-    blocks_[block]->chart().setPoints(std::move(points));
+void PlotView::showPoints(Block block, const PlotSeries::Source& series) {
+    // A followed file's new lines are indexed alone, and leave the span shown where it is.
+    PointChart& chart = blocks_[block]->chart();
+    const bool grown = chart.growPoints(series);
+    if (!grown) chart.setPoints(PlotSeries(series));
     // New moments in one series may widen the span that all three share.
-    shareTimeSpan();
+    shareTimeSpan(grown);
 }
 
-void PlotView::shareTimeSpan() {
+void PlotView::shareTimeSpan(bool grown) {
     // Every chart spans the moments of all three series, shown or not, so that the charts keep
     // one time scale and toggling one moves nothing in the others.
     std::optional<AxisRange> moments;
@@ -168,7 +171,7 @@ void PlotView::shareTimeSpan() {
                                       std::max(moments->max, points.xMax())}
                           : AxisRange{points.xMin(), points.xMax()};
     }
-    for (PlotBlock* block : blocks_) block->chart().setTimeSpan(moments);
+    for (PlotBlock* block : blocks_) block->chart().setTimeSpan(moments, grown);
 }
 
 QString PlotView::imageName() const {
@@ -204,8 +207,16 @@ void PlotView::followSpan() {
 
 void PlotView::showStats() {
     const std::optional<TimeSpan>& span = loggy_.plotSpan();
-    stats_->setText(
-        spanStatsText(spanStats(loggy_.statList(), span ? windowOf(*span) : TimeWindow{})));
+    const std::shared_ptr<const StatTable>& table = loggy_.statListTable();
+    const TimeWindow window = span ? windowOf(*span) : TimeWindow{};
+    // A followed file's new lines are added to the figures of the lines before them.
+    const bool grown = summed_.table && summed_.window == window && table->extends(*summed_.table);
+    const std::size_t from = grown ? summed_.table->size() : 0;
+    if (!grown) summed_.stats = {};
+    addSpanStats(summed_.stats, *table, from, table->size(), window);
+    summed_.table = table;
+    summed_.window = window;
+    stats_->setText(spanStatsText(summed_.stats));
 }
 
 void PlotView::keyPressEvent(QKeyEvent* event) {
@@ -226,9 +237,9 @@ void PlotView::observe() {
     watch([this] {
         setWindowTitle(QStringLiteral("Log data: ") + QString::fromStdString(loggy_.fileName()));
     });
-    watch([this] { showPoints(Rate, PlotSeries(loggy_.ratesPoints())); });
-    watch([this] { showPoints(Persist, PlotSeries(loggy_.pointsPersist())); });
-    watch([this] { showPoints(Special, PlotSeries(loggy_.pointsSpecial())); });
+    watch([this] { showPoints(Rate, loggy_.ratesPoints()); });
+    watch([this] { showPoints(Persist, loggy_.pointsPersist()); });
+    watch([this] { showPoints(Special, loggy_.pointsSpecial()); });
     // After the points, so that a span kept while the window was closed finds them.
     watch([this] { followSpan(); });
     watch([this] { showStats(); });

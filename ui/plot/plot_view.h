@@ -4,10 +4,13 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "analysis/quillstat.h"
+#include "analysis/span_stats.h"
 #include "ui/plot/plot_scale.h"
+#include "ui/plot/plot_series.h"
 
 class QAction;
 class QHBoxLayout;
@@ -17,7 +20,6 @@ class QLabel;
 namespace quill::ui {
 
 class PlotBlock;
-class PlotSeries;
 
 /// The plot window's content: the rate, Persist and Special series of the last load, each in a
 /// chart of its own under a header, below a row of toggles that show or hide each chart. Moving
@@ -58,8 +60,8 @@ private:
     void addToggle(QHBoxLayout& row, Block block, const QString& key, const QString& text);
     void buildBlocks();
     void alignCharts();
-    void showPoints(Block block, PlotSeries points);
-    void shareTimeSpan();
+    void showPoints(Block block, const PlotSeries::Source& series);
+    void shareTimeSpan(bool grown);
     /// Shows the span the user asked for in every chart, and keeps it in the model.
     void showSpan(const std::optional<AxisRange>& span);
     /// Shows the model's span in every chart that shows another.
@@ -77,6 +79,12 @@ private:
     std::function<void(TimeWindow)> showInList_;
     QAction* showInListAction_ = nullptr;
     QLabel* stats_ = nullptr;
+    /// The figures shown, of `table` within `window`: a grown table adds its new lines alone.
+    struct Summed {
+        std::shared_ptr<const StatTable> table;
+        TimeWindow window;
+        SpanStats stats;
+    } summed_;
     std::array<bool, BlockCount> shown_{true, true, true};
     std::array<PlotBlock*, BlockCount> blocks_{};
 };

@@ -132,11 +132,21 @@ void PointChart::setPoints(PlotSeries points) {
     applyRanges();
 }
 
-void PointChart::setTimeSpan(std::optional<AxisRange> moments) {
+bool PointChart::growPoints(const PlotSeries::Source& grown) {
+    if (!points_.grow(grown)) return false;
+    layer_->forgetImages();
+    // The first points of a series that had none bring their legend.
+    replaceSeries(points_.values());
+    applyRanges();
+    return true;
+}
+
+void PointChart::setTimeSpan(std::optional<AxisRange> moments, bool grown) {
     if (moments == timeSpan_) return;
     timeSpan_ = moments;
-    // Other moments are other data: a span picked in the old ones means nothing in them.
-    visible_.reset();
+    // Other moments are other data: a span picked in the old ones means nothing in them. The
+    // same ones with more after them still hold it.
+    if (!grown) visible_.reset();
     applyRanges();
 }
 

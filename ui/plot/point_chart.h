@@ -41,10 +41,14 @@ public:
 
     /// Replaces the points, their ranges and, when the distinct values differ, the legend.
     void setPoints(PlotSeries points);
+    /// Takes in `grown`, the points shown with lines appended (`PlotSeries::grow`); returns
+    /// false, changing nothing, for other points.
+    bool growPoints(const PlotSeries::Source& grown);
     const PlotSeries& points() const { return points_; }
     /// The moments, in seconds since 1970, that the time axis spans instead of its own points'
-    /// (padded as they would be); empty: its own points'.
-    void setTimeSpan(std::optional<AxisRange> moments);
+    /// (padded as they would be); empty: its own points'. Other moments drop a zoomed span,
+    /// unless they are those shown `grown` by a followed file's new lines.
+    void setTimeSpan(std::optional<AxisRange> moments, bool grown = false);
 
     /// The full range of the time axis, in seconds since 1970: the padded moments of the points
     /// or of the time span, where it shows neither zoomed nor panned.

@@ -39,6 +39,8 @@ public:
     /// Shows only the processes whose names contain `needle`, ASCII letters in either case;
     /// every one for an empty needle.
     void setNameFilter(const QString& needle);
+    /// Every process of the table, shown or not, in no order.
+    const std::vector<ProcessTotal>& totals() const { return totals_; }
     /// Processes of the table, shown or not.
     int processCount() const { return static_cast<int>(totals_.size()); }
     /// The whole name of the process in `row`.

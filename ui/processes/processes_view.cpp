@@ -142,8 +142,12 @@ void ProcessesView::draw() {
     Query query{loggy_.statListTable(), followsPlot() ? loggy_.plotSpan() : std::nullopt};
     if (query == wanted_) return;
     wanted_ = std::move(query);
-    if (index_ && index_->sharedTable() != wanted_.table) index_.reset();
-    if (shown_.table != wanted_.table) {
+    const bool grown = wantsGrowth();
+    // A grown table's chart keeps its axis from the index before until the new one comes.
+    if (index_ && index_->sharedTable() != wanted_.table && !grown) index_.reset();
+    if (grown) {
+        showGrowth();
+    } else if (shown_.table != wanted_.table) {
         // The rows shown are the file before's until the sums of this one come.
         table_->setEnabled(false);
         showCount();
@@ -194,19 +198,39 @@ void ProcessesView::takeAnswer() {
     if (tableOnly) ask();
 }
 
-void ProcessesView::showAnswer(Answer answer) {
-    const bool newTable = shown_.table != answer.query.table;
-    shown_ = answer.query;
+bool ProcessesView::wantsGrowth() const {
+    return shown_.table && wanted_.table && shown_.table != wanted_.table &&
+           shown_.span == wanted_.span && wanted_.table->extends(*shown_.table);
+}
+
+void ProcessesView::showGrowth() {
+    // Exactly the sums of the whole table: what the index brings next agrees with them.
+    std::vector<ProcessTotal> totals = model_->totals();
+    addRows(totals, *wanted_.table, shown_.table->size(), wanted_.table->size(),
+            wanted_.span ? windowOf(*wanted_.span) : TimeWindow{});
+    shown_ = wanted_;
+    showTotals(wanted_.table, std::move(totals), false);
+    showCount();
+}
+
+void ProcessesView::showTotals(std::shared_ptr<const StatTable> table,
+                               std::vector<ProcessTotal> totals, bool newTable) {
     // The process selected stays selected, where the new sums still list it.
     const QModelIndex current = table_->currentIndex();
     const int scrolled = table_->verticalScrollBar()->value();
     const std::optional<StringTable::Id> selected =
         current.isValid() && !newTable ? std::optional(model_->processId(current.row()))
                                        : std::nullopt;
-    model_->setTotals(answer.query.table, std::move(answer.totals));
+    model_->setTotals(std::move(table), std::move(totals));
     if (selected && model_->rowOf(*selected) >= 0)
         table_->setCurrentIndex(model_->index(model_->rowOf(*selected), current.column()));
     if (!newTable) table_->verticalScrollBar()->setValue(scrolled);
+}
+
+void ProcessesView::showAnswer(Answer answer) {
+    const bool newTable = shown_.table != answer.query.table;
+    shown_ = answer.query;
+    showTotals(answer.query.table, std::move(answer.totals), newTable);
     // The table alone: the chart of the file before goes, and this one's comes next.
     chart_->setBuckets(answer.query.table, std::move(answer.buckets));
     chart_->setEnabled(answer.index != nullptr);

@@ -65,6 +65,12 @@ private:
     void ask();
     void takeAnswer();
     void showAnswer(Answer answer);
+    /// Whether the table wanted is the one shown with lines appended, over the same span.
+    bool wantsGrowth() const;
+    /// Sums the lines appended alone into the totals shown; the chart follows with the index.
+    void showGrowth();
+    void showTotals(std::shared_ptr<const StatTable> table, std::vector<ProcessTotal> totals,
+                    bool newTable);
     /// The whole file's span, for the index at hand.
     AxisRange fullSpan() const;
     void showSpan();

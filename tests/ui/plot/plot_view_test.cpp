@@ -304,6 +304,39 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale::c());
     }
 
+    void followsAGrowingFile_data() {
+        QTest::addColumn<bool>("falling");    // the file as loaded runs back in time
+        QTest::addColumn<QString>("steps");   // before it grows, as act() takes them
+        QTest::addColumn<long long>("from");  // the new records' first moment, as risingFile's
+        QTest::newRow("in order: the axes take them in") << false << "" << 36000LL;
+        QTest::newRow("back in time") << false << "" << -30000LL;
+        QTest::newRow("in order, zoomed: the span stays")
+            << false << "wheel persist .25 1" << 36000LL;
+        QTest::newRow("onto a file out of order, zoomed") << true << "wheel rate .5 2" << 600LL;
+    }
+    void followsAGrowingFile() {
+        QFETCH(bool, falling);
+        QFETCH(QString, steps);
+        QFETCH(long long, from);
+        test::FollowedFile file(*model_, risingFile(0, falling).toStdString());
+        QTRY_VERIFY(!chart("persist").points().empty() && view_->pointsUpToDate());
+        act(steps);
+        const AxisRange before = shown();
+        const std::optional<TimeSpan> span = model_->plotSpan();
+        // More points than a block of them, the first filling the one left partly filled.
+        QVERIFY(file.append((records("/s/Persist/1", from, 60, 700, 0, 4096) +
+                             records("/s/Special/1", from + 30, 60, 700, 0, 2048))
+                                .toStdString()));
+        QTRY_COMPARE(chart("special").points().size(), model_->pointsSpecial().size());
+        QTRY_VERIFY(view_->pointsUpToDate());
+        QVERIFY(asIfAfresh("rate", PlotSeries(model_->ratesPoints())) &&
+                asIfAfresh("persist", PlotSeries(model_->pointsPersist())) &&
+                asIfAfresh("special", PlotSeries(model_->pointsSpecial())));
+        QCOMPARE(model_->plotSpan(), span);
+        QCOMPARE(shown(), span ? before : chart("rate").fullTimeRange());
+        QVERIFY(span || (from < 0 ? shown().min < before.min : shown().max > before.max));
+    }
+
     void loadsAndTheNarrowestZoom() {
         load(risingFile());
         const AxisRange whole = shown();
@@ -375,6 +408,26 @@ private:
         if (spans.count(spans[0]) == spans.size()) return spans[0];
         qWarning("the time axes show different spans");
         return {NAN, NAN};
+    }
+
+    /// Whether the chart's points, grown, read as `fresh`, the model's indexed anew: in order
+    /// of time, with the same extremes over any stretch.
+    bool asIfAfresh(const QString& key, const PlotSeries& fresh) {
+        const PlotSeries& grown = chart(key).points();
+        const auto all = [](const PlotSeries& series) {
+            std::vector<std::tuple<double, double, std::size_t>> points;
+            series.read([&points](const auto& in) {
+                for (std::size_t i = 0; i < in.size(); ++i)
+                    points.emplace_back(in.x(i), in.y(i), in.colour(i));
+            });
+            return points;
+        };
+        bool same = all(grown) == all(fresh) && grown.yMin() == fresh.yMin() &&
+                    grown.yMax() == fresh.yMax();
+        for (std::size_t first = 0; first < fresh.size(); first += 97)
+            same = same &&
+                   grown.valueExtent(first, first + 700) == fresh.valueExtent(first, first + 700);
+        return same;
     }
 
     /// The chart's plot area, in its viewport's coordinates.

@@ -178,6 +178,20 @@ private Q_SLOTS:
         QTRY_COMPARE(w.column(Column::Name), whole);
     }
 
+    void takesInAGrowingFileAtOnce() {
+        Windows w;
+        test::FollowedFile file(w.main.model, threeRecords());
+        QCoreApplication::processEvents();  // the file loaded anew is wanted, not yet shown
+        QTRY_VERIFY(w.table.isEnabled() && w.chart.buckets().processes.size() == 3);
+        QVERIFY(file.append(
+            test::statLine(4000, 0, "/db/Persist/2", {{"cat", 9216}, {"dog", 1024}}) + "\n"));
+        // The new line alone is summed, at once; the chart follows with the index made anew.
+        QCoreApplication::processEvents();
+        QCOMPARE(w.column(Column::Name), (QStringList{"ant", "cat", "Bee", "dog"}));
+        QCOMPARE(w.column(Column::TotalKb), (QStringList{"14", "6", "5", "1"}));
+        QTRY_COMPARE(w.chart.buckets().processes.size(), 4u);
+    }
+
     void zoomingTheChartMovesThePlot() {
         Windows w;
         w.view.show();
