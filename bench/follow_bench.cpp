@@ -3,10 +3,10 @@
 
 #include "bench/follow_bench.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QListView>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -34,14 +34,14 @@ double threadCpuMs() {
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-QListView& listOf(ui::ContentView& window) {
-    return *window.findChild<QListView*>(QStringLiteral("statList"));
+QAbstractItemView& listOf(ui::ContentView& window) {
+    return *window.findChild<QAbstractItemView*>(QStringLiteral("statList"));
 }
 
 /// Sees the list paint once its model holds `rows` rows and lays them out.
 class RowsPainted final : public QObject {
 public:
-    RowsPainted(QListView& list, int rows) : list_(list), rows_(rows) {
+    RowsPainted(QAbstractItemView& list, int rows) : list_(list), rows_(rows) {
         list_.viewport()->installEventFilter(this);
     }
     ~RowsPainted() override { list_.viewport()->removeEventFilter(this); }
@@ -56,7 +56,7 @@ protected:
     }
 
 private:
-    QListView& list_;
+    QAbstractItemView& list_;
     int rows_;
     bool seen_ = false;
 };

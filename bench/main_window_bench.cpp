@@ -4,10 +4,10 @@
 // file's growth, list and plot taking in its new lines (follow_bench.cpp). With
 // --launch it instead starts as the program does and reports when the list first shows.
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QListView>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -37,8 +37,8 @@ double ms(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-QListView& listOf(const quill::ui::ContentView& window) {
-    return *window.findChild<QListView*>(QStringLiteral("statList"));
+QAbstractItemView& listOf(const quill::ui::ContentView& window) {
+    return *window.findChild<QAbstractItemView*>(QStringLiteral("statList"));
 }
 
 bool drawPending(const quill::ui::ContentView& window) {
@@ -92,7 +92,7 @@ private:
         if (rows_ == 0) return true;
         // Rows in the model are not yet rows on screen: the list lays them out lazily, and
         // until it has, a paint draws nothing where the first row belongs.
-        const QListView& list = listOf(window_);
+        const QAbstractItemView& list = listOf(window_);
         const int count = list.model()->rowCount();
         return !drawPending(window_) && (rows_ < 0 ? count > 0 : count == rows_) &&
                list.indexAt(QPoint(1, 1)).isValid();

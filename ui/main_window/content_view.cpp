@@ -2,8 +2,6 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -16,44 +14,12 @@
 #include "ui/main_window/file_drop.h"
 #include "ui/main_window/file_history.h"
 #include "ui/main_window/list_filter_bar.h"
-#include "ui/main_window/message_row.h"
 #include "ui/main_window/stat_list_model.h"
+#include "ui/main_window/stat_list_view.h"
 #include "ui/main_window/toolbar_dialog.h"
 #include "ui/window_size.h"
 
 namespace quill::ui {
-
-namespace {
-
-constexpr int kRowsPerLayoutBatch = 100000;
-
-/// The main list, where typing filters. Qt's own type-ahead would compare the keys typed with
-/// every row's text, formatted one by one: seconds per key at a million rows.
-class StatListView final : public QListView {
-public:
-    explicit StatListView(std::function<void(const QString&)> typed) : typed_(std::move(typed)) {}
-    void keyboardSearch(const QString& text) override {
-        if (!text.isEmpty() && text.front().isPrint()) typed_(text);
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        // The list makes its first row current on focus, unselected: the first step down or up
-        // selects that row instead of passing it by.
-        const bool step = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
-        if (step && event->modifiers() == Qt::NoModifier && currentIndex().isValid() &&
-            !selectionModel()->hasSelection()) {
-            selectionModel()->setCurrentIndex(currentIndex(), QItemSelectionModel::ClearAndSelect);
-            return;
-        }
-        QListView::keyPressEvent(event);
-    }
-
-private:
-    std::function<void(const QString&)> typed_;
-};
-
-}  // namespace
 
 QIcon themedIcon(const QString& name) {
     return QIcon::fromTheme(name, QIcon(QStringLiteral(":/icons/%1.svg").arg(name)));
@@ -79,14 +45,6 @@ ContentView::ContentView(Quillstat& loggy, WindowOpener& openWindow, FileChooser
     list_ = new StatListView([this](const QString& text) { filterBar_->type(text); });
     list_->setObjectName(QStringLiteral("statList"));
     list_->setModel(listModel_);
-    list_->setItemDelegate(new MessageRow(list_));
-    list_->setUniformItemSizes(true);
-    // A long list is laid out a batch of rows at a time, between turns of the event loop:
-    // laying out a million rows at once would hold the window up for a tenth of a second.
-    list_->setLayoutMode(QListView::Batched);
-    list_->setBatchSize(kRowsPerLayoutBatch);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setFont(messageRowFont());
     makeListTools();
     makeLoadIndicator();
     auto* content = new QWidget;

@@ -13,9 +13,7 @@
 #include "ui/window_names.h"
 
 class QAction;
-class QPersistentModelIndex;
 class QLabel;
-class QListView;
 class QProgressBar;
 class QTimer;
 class QToolBar;
@@ -27,6 +25,7 @@ class FileHistory;
 class ListFilterBar;
 class StatFileLoader;
 class StatListModel;
+class StatListView;
 struct ToolbarItem;
 
 /// The main window: the title names the loaded file, the list shows every line, and the
@@ -82,8 +81,6 @@ private:
     void followListReset();
     /// Lets go of the list's span once the plot shows the whole file again, or another one.
     void followPlotSpan();
-    /// Scrolls the list to `index` once the list has laid that row out.
-    void reveal(const QPersistentModelIndex& index);
     // View > Follow File: the file shown is read again as it grows.
     void makeFollow();
     void setFollowing(bool on);
@@ -102,7 +99,7 @@ private:
     FileChooser& chooser_;
     std::optional<Uuid> selection_;
     StatListModel* listModel_ = nullptr;
-    QListView* list_ = nullptr;
+    StatListView* list_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QAction* read_ = nullptr;
     QAction* chart_ = nullptr;

@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QListView>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTime>
@@ -11,6 +10,7 @@
 #include "ui/main_window/content_view.h"
 #include "ui/main_window/file_history.h"
 #include "ui/main_window/stat_list_model.h"
+#include "ui/main_window/stat_list_view.h"
 #include "ui/open_file/file_follow_watcher.h"
 #include "ui/qt_text.h"
 
@@ -120,7 +120,7 @@ void ContentView::noteListEnd() {
 }
 
 void ContentView::keepListEnd() {
-    if (showsEnd_) reveal(listModel_->index(listModel_->rowCount() - 1));
+    if (showsEnd_) list_->scrollToBottom();
 }
 
 }  // namespace quill::ui

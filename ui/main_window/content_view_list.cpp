@@ -5,14 +5,13 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QListView>
 #include <QStatusBar>
-#include <QTimer>
 
 #include "ui/main_window/content_view.h"
 #include "ui/main_window/list_export.h"
 #include "ui/main_window/list_filter_bar.h"
 #include "ui/main_window/stat_list_model.h"
+#include "ui/main_window/stat_list_view.h"
 #include "ui/qt_text.h"
 
 namespace quill::ui {
@@ -78,20 +77,10 @@ void ContentView::followListReset() {
         if (row >= 0) {
             const QModelIndex index = listModel_->index(row);
             list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-            reveal(index);
+            list_->scrollTo(index);
         }
     }
     showRecordCount();
-}
-
-void ContentView::reveal(const QPersistentModelIndex& index) {
-    if (!index.isValid()) return;  // the list changed again since
-    // A row that the list has not laid out yet has no place to scroll to: wait for its batch.
-    if (list_->visualRect(index).isEmpty()) {
-        QTimer::singleShot(0, this, [this, index] { reveal(index); });
-        return;
-    }
-    list_->scrollTo(index);
 }
 
 void ContentView::exportList() {

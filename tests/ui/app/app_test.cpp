@@ -149,7 +149,7 @@ private Q_SLOTS:
         QFETCH(QList<Qt::KeyboardModifiers>, clicks);
         QFETCH(bool, reload);
         load(test::sampleBytes());
-        QListView* list = statList();
+        QAbstractItemView* list = statList();
         const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
         for (Qt::KeyboardModifiers modifiers : clicks)
             QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, row);
@@ -245,7 +245,7 @@ private:
     void load(const std::string& bytes, const std::string& name = "day.jsonl") {
         open(dir.write(name, bytes));
     }
-    QListView* statList() { return &test::part<QListView>(main(), "statList"); }
+    QAbstractItemView* statList() { return &test::part<QAbstractItemView>(main(), "statList"); }
     QAction& action(const char* name) { return test::part<QAction>(main(), name); }
 
     void select(int row) { statList()->setCurrentIndex(statList()->model()->index(row, 0)); }

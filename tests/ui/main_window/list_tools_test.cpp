@@ -216,6 +216,14 @@ private Q_SLOTS:
                                                    QItemSelectionModel::Clear);
         QTest::keyClick(&f.list(), Qt::Key_Down);
         QCOMPARE(f.list().selectionModel()->selectedRows().value(0).row(), 0);
+        // Home and End, with Ctrl or without, go to the first and last row; Tab leaves the row.
+        for (const Qt::KeyboardModifiers ctrl : {Qt::NoModifier, Qt::ControlModifier}) {
+            QTest::keyClick(&f.list(), Qt::Key_End, ctrl);
+            QCOMPARE(f.list().currentIndex().row(), f.rows() - 1);
+            QTest::keyClick(&f.list(), Qt::Key_Home, ctrl);
+            QTest::keyClick(&f.list(), Qt::Key_Tab);
+            QCOMPARE(f.list().currentIndex().row(), 0);
+        }
     }
 
     void exportWritesTheRowsShownWholeOrNotAtAll() {
@@ -434,7 +442,7 @@ private Q_SLOTS:
                "\n" + test::statLine(1234567900, 1, file + "3") + "\n");
         f.window->resize(1440, 720);
         QCoreApplication::processEvents();
-        QListView& list = f.list();
+        QAbstractItemView& list = f.list();
         const auto& row = *qobject_cast<ui::MessageRow*>(list.itemDelegate());
         const auto rects = [&](int line) {
             QStyleOptionViewItem option;

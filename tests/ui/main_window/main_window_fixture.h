@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -76,7 +76,7 @@ struct MainWindowFixture {
     }
     void select(int row) { list().setCurrentIndex(list().model()->index(row, 0)); }
 
-    QListView& list() const { return part<QListView>(*window, "statList"); }
+    QAbstractItemView& list() const { return part<QAbstractItemView>(*window, "statList"); }
     QLineEdit& field() const { return part<QLineEdit>(*window, "listFilter"); }
     int rows() const { return list().model()->rowCount(); }
     QString status() const { return window->statusBar()->currentMessage(); }
