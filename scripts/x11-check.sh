@@ -279,6 +279,17 @@ if second="$(wait_window "Quillometer: grow.jsonl")"; then
   shot 8-reloaded
   check "F5 reads the file again: the window shows the lines added" \
     differ "$work/grow-before.png" "$work/grow-after.png"
+  # Followed, the file's new lines show with no key pressed; the last, cut, waits for its end.
+  keys_in "$second" ctrl+shift+f
+  sleep 1.5
+  window_shot "$second" "$work/follow-before.png"
+  head -n 2 "$sample" >>"$grow"
+  printf '%s' "$(head -n 1 "$sample" | cut -c1-40)" >>"$grow"
+  sleep 2.5
+  window_shot "$second" "$work/follow-after.png"
+  shot 8-followed
+  check "Follow File shows the lines written to the file, with no key pressed" \
+    differ "$work/follow-before.png" "$work/follow-after.png"
   check "the loaded file is kept for Open Recent" \
     grep -qF "$grow" "$XDG_CONFIG_HOME/Quillometer/Quillometer.conf"
   # The first instance finds it first in its Open Recent menu.
