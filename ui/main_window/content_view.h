@@ -90,6 +90,8 @@ private:
     void takeGrowth(const FollowStep& step);
     /// Reads the followed file again from its start, telling the user why.
     void reloadFollowed(FollowChange change);
+    /// After a followed file could not be read: reads it once it is there again.
+    void awaitFollowed();
     /// Notes, before the list takes in lines, whether it shows its end, to go on showing it.
     void noteListEnd();
     void keepListEnd();
@@ -121,6 +123,7 @@ private:
     QAction* cancelLoad_ = nullptr;
     QAction* follow_ = nullptr;
     FileFollowWatcher* watcher_ = nullptr;
+    QTimer* followRetry_ = nullptr;
     QLabel* followLabel_ = nullptr;
     /// Why the followed file is being read again, said again once it is read.
     QString reloadReason_;

@@ -2,10 +2,12 @@
 // added at the end of the list, and read whole again when it is cut short or replaced.
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTime>
+#include <QTimer>
 
 #include "ui/main_window/content_view.h"
 #include "ui/main_window/file_history.h"
@@ -50,6 +52,10 @@ void ContentView::makeFollow() {
         follow_->setChecked(false);
         watch(nullptr);
     });
+    followRetry_ = new QTimer(this);
+    followRetry_->setSingleShot(true);
+    followRetry_->setInterval(1000);
+    connect(followRetry_, &QTimer::timeout, this, &ContentView::awaitFollowed);
     followLabel_ = new QLabel;
     followLabel_->setObjectName(QStringLiteral("followStatus"));
     statusBar()->insertPermanentWidget(0, followLabel_);
@@ -112,6 +118,17 @@ void ContentView::reloadFollowed(FollowChange change) {
     reloadReason_ = reloadText(change, history_->currentPath().toStdString());
     openFile(history_->currentPath());
     statusBar()->showMessage(reloadReason_);
+}
+
+void ContentView::awaitFollowed() {
+    // Switched off, or another load begun, since: nothing to wait for here.
+    if (!follow_->isChecked() || watcher_ || cancelLoad_->isEnabled()) return;
+    const QString path = history_->currentPath();
+    if (path.isEmpty()) return;
+    if (QFileInfo::exists(path))
+        openFile(path);
+    else
+        followRetry_->start();
 }
 
 void ContentView::noteListEnd() {

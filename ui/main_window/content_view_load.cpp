@@ -124,6 +124,9 @@ void ContentView::finishLoad(const StatLoad& load, const QString& path,
     history_->noteLoad(path, outcome.status);
     follow_->setEnabled(!history_->currentPath().isEmpty());
     watch(follow_->isChecked() ? load.follower : nullptr);
+    // A followed file gone at the moment it was read again (a rotation half done, say) is
+    // waited for, as one that vanishes while followed is.
+    if (follow_->isChecked() && outcome.status == LoadStatus::ReadFailed) followRetry_->start();
     if (!reloadReason_.isEmpty() && outcome.status == LoadStatus::Loaded)
         statusBar()->showMessage(reloadReason_);
     reloadReason_.clear();
