@@ -59,9 +59,7 @@ bool Quillstat::applyGrowth(std::shared_ptr<const StatTable> table) {
         setStartTime(statList_->earliestTime());
     // Straight to the grown series: emptied first, as a load does, every chart would start
     // over from nothing at each addition.
-    setPointsPersist(PointSeries(statList_, Category::Persist, startTime_));
-    setPointsSpecial(PointSeries(statList_, Category::Special, startTime_));
-    setRatesPoints(RateSeries(statList_, startTime_));
+    setSeriesOfStatList();
     return true;
 }
 
@@ -77,7 +75,10 @@ void Quillstat::buildSeries() {
     setPointsPersist({});
     setPointsSpecial({});
     setRatesPoints({});
-    if (statList_->empty()) return;
+    if (!statList_->empty()) setSeriesOfStatList();
+}
+
+void Quillstat::setSeriesOfStatList() {
     setPointsPersist(PointSeries(statList_, Category::Persist, startTime_));
     setPointsSpecial(PointSeries(statList_, Category::Special, startTime_));
     setRatesPoints(RateSeries(statList_, startTime_));

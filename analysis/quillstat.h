@@ -105,6 +105,9 @@ public:
     std::string selectedDateText() const;
 
 private:
+    /// The three series, read from `statList` as it is now.
+    void setSeriesOfStatList();
+
     template <typename T>
     const T& read(Field field, const T& value) const {
         registrar_.access(field);

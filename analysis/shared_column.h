@@ -67,10 +67,6 @@ public:
         if (storage_.use_count() > 1) *this = SharedColumn();
         size_ = 0;
     }
-    /// Gives back the room beyond the elements.
-    void shrinkToFit() {
-        if (capacity_ > size_) moveTo(size_);
-    }
 
 private:
     void grow(std::size_t needed) { moveTo(std::max(needed, 2 * capacity_)); }

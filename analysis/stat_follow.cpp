@@ -65,10 +65,9 @@ StatLoad StatFollower::load(const std::string& path, LoadControl* control,
 }
 
 bool StatFollower::keepEdges(const ByteSource& source) {
-    const std::size_t head = static_cast<std::size_t>(std::min<std::uint64_t>(offset_, kEdgeBytes));
-    const std::size_t tail = head;
-    auto first = readExactly(source, 0, head);
-    auto last = readExactly(source, offset_ - tail, tail);
+    const auto edge = static_cast<std::size_t>(std::min<std::uint64_t>(offset_, kEdgeBytes));
+    auto first = readExactly(source, 0, edge);
+    auto last = readExactly(source, offset_ - edge, edge);
     if (!first || !last) return false;
     head_ = std::move(*first);
     tail_ = std::move(*last);

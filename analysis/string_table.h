@@ -31,10 +31,6 @@ public:
         bytes_.clear();
         ends_.clear();
     }
-    void shrinkToFit() {
-        bytes_.shrinkToFit();
-        ends_.shrinkToFit();
-    }
 
 private:
     SharedColumn<char> bytes_;

@@ -19,20 +19,18 @@ void append(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::app).write(bytes.data(), bytes.size());
 }
 
-/// What a load of `bytes` as a whole file shows, up to their last line feed.
-std::vector<std::string> wholeLoad(std::string_view bytes) {
-    const StatLoad load = readStatSource("x", MemorySource(bytes.substr(0, bytes.rfind('\n') + 1)));
-    std::vector<std::string> lines = test::texts(*load.table);
-    lines.push_back("skipped " + std::to_string(load.table->skippedLines()) + " earliest " +
-                    std::to_string(load.table->earliestTime()));
-    return lines;
-}
-
+/// A table's lines, skipped count and earliest time, to compare whole tables.
 std::vector<std::string> followed(const StatTable& table) {
     std::vector<std::string> lines = test::texts(table);
     lines.push_back("skipped " + std::to_string(table.skippedLines()) + " earliest " +
                     std::to_string(table.earliestTime()));
     return lines;
+}
+
+/// What a load of `bytes` as a whole file shows, up to their last line feed.
+std::vector<std::string> wholeLoad(std::string_view bytes) {
+    return followed(
+        *readStatSource("x", MemorySource(bytes.substr(0, bytes.rfind('\n') + 1))).table);
 }
 
 // Whatever byte a writer stops at, the follower shows what a load of the whole file up to its
